@@ -1,0 +1,34 @@
+#pragma once
+// Root of the system's exception classes and the subclasses the lower layers
+// raise. Messages are narrow strings in the system code page.
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::exception {
+ public:
+  explicit Exception(std::string message) : FMessage(std::move(message)) {}
+  const char* what() const noexcept override { return FMessage.c_str(); }
+  const std::string& Message() const { return FMessage; }
+
+ private:
+  std::string FMessage;
+};
+
+// Declares a subclass that only carries its own class identity.
+#define RAVELIN_EXCEPTION_CLASS(Name, Base) \
+  class Name : public Base {                \
+   public:                                  \
+    using Base::Base;                       \
+  }
+
+RAVELIN_EXCEPTION_CLASS(EStringListError, Exception);
+RAVELIN_EXCEPTION_CLASS(EConvertError, Exception);
+RAVELIN_EXCEPTION_CLASS(EAbstractError, Exception);
+RAVELIN_EXCEPTION_CLASS(EReadError, Exception);
+
+// printf-style formatting for exception messages ("List index out of bounds (%d)").
+std::string FormatMessage(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;

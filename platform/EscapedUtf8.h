@@ -1,0 +1,13 @@
+#pragma once
+// File names on POSIX systems are bytes, usually but not always UTF-8. These
+// conversions carry every byte string through a wide string and back exactly:
+// each byte that is not part of a valid UTF-8 sequence becomes the lone
+// surrogate U+DC00 + byte (U+DC80..U+DCFF) and is written back as that byte.
+#include <string>
+
+#include "platform/WideString.h"
+
+WideString DecodeEscapedUtf8(const std::string& bytes);
+// Lone surrogates outside U+DC80..U+DCFF, which no decoded name holds, are
+// written as U+FFFD.
+std::string EncodeEscapedUtf8(const WideString& text);

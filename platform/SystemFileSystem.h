@@ -1,0 +1,9 @@
+#pragma once
+// The real file system of the platform this is built for.
+#include <memory>
+
+#include "platform/DirectoryLister.h"
+#include "platform/VolumeControl.h"
+
+std::unique_ptr<TVolumeControl> CreateSystemVolumeControl();
+std::unique_ptr<IDirectoryLister> CreateSystemDirectoryLister();

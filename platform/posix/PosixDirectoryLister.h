@@ -1,0 +1,17 @@
+#pragma once
+#include "platform/DirectoryLister.h"
+
+// Listing through opendir / readdir. The directory is opened without
+// following a symbolic link, and a link is never reported as a directory, so
+// a walk never leaves the tree it was started in.
+class TPosixDirectoryLister : public IDirectoryLister {
+ public:
+  FindHandle FindFirst(const WideString& pattern, TFindData& data) override;
+  bool FindNext(FindHandle handle, TFindData& data) override;
+  void FindClose(FindHandle handle) override;
+  bool IsDirectory(const WideString& path) override;
+  char16_t PathSeparator() const override { return u'/'; }
+};
+
+// The directory a pattern ("dir/*") lists, as the bytes to open.
+std::string DirectoryOfPattern(const WideString& pattern);

@@ -1,0 +1,12 @@
+#include "platform/SystemFileSystem.h"
+
+#include "platform/posix/PosixDirectoryLister.h"
+#include "platform/posix/PosixVolumeControl.h"
+
+std::unique_ptr<TVolumeControl> CreateSystemVolumeControl() {
+  return std::make_unique<TPosixVolumeControl>();
+}
+
+std::unique_ptr<IDirectoryLister> CreateSystemDirectoryLister() {
+  return std::make_unique<TPosixDirectoryLister>();
+}

@@ -1,0 +1,125 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <map>
+
+#include "platform/EscapedUtf8.h"
+#include "platform/posix/PosixDirectoryLister.h"
+#include "platform/posix/PosixVolumeControl.h"
+
+namespace {
+
+// A scratch directory of real entries: a file, a directory, a link to the
+// directory, a FIFO, and names that are not UTF-8 or hold a line break.
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  std::string root;
+  const std::string badName = "bad\xFF\xFEname";
+  const std::string breakName = "line\nbreak";
+
+  void SetUp() override {
+    char pattern[] = "/tmp/ravelin-posix-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = pattern;
+    Touch("file");
+    ASSERT_EQ(mkdir((root + "/dir").c_str(), 0755), 0);
+    ASSERT_EQ(symlink("dir", (root + "/link").c_str()), 0);
+    ASSERT_EQ(symlink("file", (root + "/filelink").c_str()), 0);
+    ASSERT_EQ(mkfifo((root + "/fifo").c_str(), 0644), 0);
+    Touch(badName);
+    Touch(breakName);
+  }
+  void TearDown() override {
+    std::string command = "rm -rf '" + root + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  void Touch(const std::string& name) {
+    const int fd = open((root + "/" + name).c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    close(fd);
+  }
+  WideString Wide(const std::string& name) const {
+    return DecodeEscapedUtf8(name.empty() ? root : root + "/" + name);
+  }
+
+  // Name (as bytes) to whether the lister called it a directory.
+  std::map<std::string, bool> List(const WideString& pattern) {
+    TPosixDirectoryLister lister;
+    std::map<std::string, bool> entries;
+    TFindData data;
+    const FindHandle handle = lister.FindFirst(pattern, data);
+    if (handle == kInvalidFindHandle) return entries;
+    do {
+      entries[EncodeEscapedUtf8(data.name)] = (data.attributes & kFileAttributeDirectory) != 0;
+    } while (lister.FindNext(handle, data));
+    lister.FindClose(handle);
+    return entries;
+  }
+};
+
+TEST_F(PosixFileSystemTest, ListsEveryEntryWithDotsAndNeverCallsALinkADirectory) {
+  const std::map<std::string, bool> expected = {
+      {".", true},     {"..", true},     {"file", false},  {"dir", true},     {"link", false},
+      {"filelink", false}, {"fifo", false}, {badName, false}, {breakName, false}};
+  EXPECT_EQ(List(Wide("") + u"/*"), expected);
+  // A trailing separator at the join lists the same directory.
+  EXPECT_EQ(List(Wide("") + u"//*"), expected);
+}
+
+TEST_F(PosixFileSystemTest, WhatIsNoDirectoryGivesNoListing) {
+  TPosixDirectoryLister lister;
+  TFindData data;
+  for (const char* name : {"missing", "file", "link", "fifo"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(lister.FindFirst(Wide(name) + u"/*", data), kInvalidFindHandle);
+  }
+}
+
+TEST_F(PosixFileSystemTest, DirectoryTestLooksAtThePathItself) {
+  TPosixDirectoryLister lister;
+  EXPECT_TRUE(lister.IsDirectory(Wide("dir")));
+  EXPECT_FALSE(lister.IsDirectory(Wide("link")));
+  EXPECT_FALSE(lister.IsDirectory(Wide("file")));
+  EXPECT_FALSE(lister.IsDirectory(Wide("missing")));
+}
+
+TEST_F(PosixFileSystemTest, OpensFilesAndDirectoriesByTheirExactBytesAndNothingElse) {
+  TPosixVolumeControl volume;
+  for (const std::string& name : {std::string("file"), std::string("dir"), badName, breakName}) {
+    SCOPED_TRACE(name);
+    const EntryHandle handle = volume.OpenEntry(Wide(name));
+    ASSERT_NE(handle, kInvalidEntryHandle);
+    volume.CloseEntry(handle);
+  }
+  const auto started = std::chrono::steady_clock::now();
+  for (const char* name : {"missing", "link", "filelink", "fifo"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(volume.OpenEntry(Wide(name)), kInvalidEntryHandle);
+  }
+  // A FIFO without a writer must not hold the walk.
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
+TEST_F(PosixFileSystemTest, QueryReportsTheFlagOrFailsWithoutTouchingTheCallersFlag) {
+  TPosixVolumeControl volume;
+  bool compressed = true;
+  EXPECT_FALSE(volume.QueryCompression(kInvalidEntryHandle, compressed));
+  EXPECT_FALSE(volume.ClearCompression(kInvalidEntryHandle));
+  EXPECT_TRUE(compressed);
+  const EntryHandle handle = volume.OpenEntry(Wide("file"));
+  ASSERT_NE(handle, kInvalidEntryHandle);
+  compressed = true;
+  if (volume.QueryCompression(handle, compressed)) {
+    EXPECT_FALSE(compressed);  // a fresh file on the scratch volume is not compressed
+  } else {
+    EXPECT_TRUE(compressed);  // this file system has no flags at all
+  }
+  volume.CloseEntry(handle);
+}
+
+}  // namespace
