@@ -3,6 +3,7 @@
 the closing line "N passed, N failed, N skipped". A test program that CTest
 ran but that left no report (it crashed) counts as one failure; so does each
 build that failed. Exits non-zero when anything failed."""
+import re
 import sys
 import xml.etree.ElementTree as ET
 from pathlib import Path
@@ -30,13 +31,12 @@ def ctest_programs(build):
         return programs
     name = None
     for line in log.read_text(errors="replace").splitlines():
-        if line.startswith('Test: '):
-            name = line[len('Test: '):].strip()
+        match = re.match(r"^\d+/\d+ Test: (.*)$", line)
+        if match:
+            name = match.group(1).strip()
         elif line.startswith('Test Passed.') and name:
             programs[name] = True
         elif line.startswith('Test Failed.') and name:
-            programs[name] = False
-        elif line.startswith('"') and 'Test Failed' in line and name:
             programs[name] = False
         elif line.startswith('Test time =') and name and name not in programs:
             programs[name] = False
