@@ -78,6 +78,9 @@ TEST_F(PosixFileSystemTest, WhatIsNoDirectoryGivesNoListing) {
     SCOPED_TRACE(name);
     EXPECT_EQ(lister.FindFirst(Wide(name) + u"/*", data), kInvalidFindHandle);
   }
+  // Longer than the system takes for a path.
+  EXPECT_EQ(lister.FindFirst(Wide("") + u"/" + WideString(5000, u'x') + u"/*", data),
+            kInvalidFindHandle);
 }
 
 TEST_F(PosixFileSystemTest, DirectoryTestLooksAtThePathItself) {
