@@ -24,7 +24,15 @@ class Exception : public std::exception {
 RAVELIN_EXCEPTION_CLASS(EStringListError, Exception);
 RAVELIN_EXCEPTION_CLASS(EConvertError, Exception);
 RAVELIN_EXCEPTION_CLASS(EAbstractError, Exception);
-RAVELIN_EXCEPTION_CLASS(EReadError, Exception);
+// Stream failures: EStreamError for the stream itself (seeking, sizing), its
+// file variants for opening and creating, EReadError and EWriteError (through
+// EFilerError) for short transfers and malformed component streams.
+RAVELIN_EXCEPTION_CLASS(EStreamError, Exception);
+RAVELIN_EXCEPTION_CLASS(EFCreateError, EStreamError);
+RAVELIN_EXCEPTION_CLASS(EFOpenError, EStreamError);
+RAVELIN_EXCEPTION_CLASS(EFilerError, EStreamError);
+RAVELIN_EXCEPTION_CLASS(EReadError, EFilerError);
+RAVELIN_EXCEPTION_CLASS(EWriteError, EFilerError);
 
 // printf-style formatting for exception messages ("List index out of bounds (%d)").
 std::string FormatMessage(const char* format, ...)
