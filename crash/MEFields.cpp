@@ -2,14 +2,15 @@
 
 #include <cctype>
 
-namespace {
-bool SameNoCase(const std::string& a, const std::string& b) {
+bool SameNameNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
     if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
+
+namespace {
 bool IsControl(char c) { return static_cast<unsigned char>(c) < 32; }
 }  // namespace
 
@@ -31,7 +32,7 @@ std::string TIMEFields::Content(int index) const {
 
 int TIMEFields::IndexOf(const std::string& name) const {
   for (int i = 0; i < Count(); ++i)
-    if (SameNoCase(FItems[static_cast<size_t>(i)].name, name)) return i;
+    if (SameNameNoCase(FItems[static_cast<size_t>(i)].name, name)) return i;
   return -1;
 }
 

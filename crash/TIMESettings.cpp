@@ -1,18 +1,8 @@
 #include "crash/TIMESettings.h"
 
-#include <cctype>
-
 #include "crash/SettingsResource.h"
 
 namespace {
-
-bool SameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 std::string JoinText(const std::vector<std::string>& items, char separator) {
   std::string text;
@@ -215,7 +205,7 @@ std::shared_ptr<IMEAttachments> TIMESettings::ExtraAttachments() {
 
 bool TIMESettings::PluginEnabled(const std::string& name) {
   for (const std::string& item : SplitText(ReadText("Plugins"), '|'))
-    if (SameNoCase(item, name)) return true;
+    if (SameNameNoCase(item, name)) return true;
   return false;
 }
 
@@ -228,7 +218,7 @@ void TIMESettings::SetPluginEnabled(const std::string& name, bool enabled) {
   }
   std::vector<std::string> kept;
   for (const std::string& item : SplitText(plugins, '|'))
-    if (!SameNoCase(item, name)) kept.push_back(item);
+    if (!SameNameNoCase(item, name)) kept.push_back(item);
   WriteText("Plugins", JoinText(kept, '|'));
 }
 
@@ -245,13 +235,13 @@ std::unique_ptr<TMEAssistant> TIMESettings::BuildAssistant(const std::string& na
     const std::optional<TSettingProperty> setting = Lookup("Assistant" + std::to_string(index));
     if (!setting) return nullptr;
     std::vector<std::string> items = SplitText(Expand(setting->TextValue), '|');
-    if (!SameNoCase(items[0], name)) continue;
+    if (!SameNameNoCase(items[0], name)) continue;
     auto assistant = std::make_unique<TMEAssistant>();
     assistant->name = items[0];
     if (items.size() > 1) assistant->title = items[1];
     const bool screenshot = TakesScreenshot() && ReadInt("ScrShotDepth") > 0;
     for (size_t i = 2; i < items.size(); ++i) {
-      if (!screenshot && SameNoCase(items[i], "ScrShotForm")) continue;
+      if (!screenshot && SameNameNoCase(items[i], "ScrShotForm")) continue;
       TMEForm form;
       form.name = items[i];
       if (std::optional<std::string> resource = FEnvironment.FindModuleResource(FModule, FormResourceName(form.name))) {

@@ -15,6 +15,7 @@
 #include "framework/Exception.h"
 #include "framework/Filer.h"
 #include "framework/Stream.h"
+#include "tests/support/MessageOf.h"
 
 // The largest single allocation made while a probe is open: the reader must
 // never allocate for a length field before it knows the bytes are there.
@@ -51,18 +52,6 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
-
-template <class E>
-std::string MessageOf(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("<other exception: ") + e.what() + ">";
-  }
-  return "<no exception>";
-}
 
 std::string Written(const std::function<void(TWriter&)>& write) {
   TMemoryStream stream;

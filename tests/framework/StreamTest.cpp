@@ -8,20 +8,9 @@
 #include "framework/Exception.h"
 #include "framework/Stream.h"
 #include "tests/support/ScratchDir.h"
+#include "tests/support/MessageOf.h"
 
 namespace {
-
-template <class E>
-std::string MessageOf(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("<other exception: ") + e.what() + ">";
-  }
-  return "<no exception>";
-}
 
 std::string Contents(TStream& stream) {
   stream.SetPosition(0);

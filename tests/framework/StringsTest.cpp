@@ -9,20 +9,10 @@
 
 #include "framework/Exception.h"
 #include "framework/Strings.h"
+#include "tests/support/MessageOf.h"
+#include "tests/support/ChangeLog.h"
 
 namespace {
-
-template <class E>
-std::string MessageOf(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("<other exception: ") + e.what() + ">";
-  }
-  return "<no exception>";
-}
 
 void* Obj(std::intptr_t value) { return reinterpret_cast<void*>(value); }
 
@@ -31,20 +21,6 @@ std::vector<std::string> StringsOf(const TStrings& list) {
   for (int i = 0; i < list.Count(); ++i) result.push_back(list.Get(i));
   return result;
 }
-
-struct NotifyLog {
-  std::vector<std::string> events;
-  void Attach(TStringList& list) {
-    list.OnChanging = [this, &list](TObject* sender) {
-      EXPECT_EQ(sender, &list);
-      events.push_back("changing " + std::to_string(list.Count()));
-    };
-    list.OnChange = [this, &list](TObject* sender) {
-      EXPECT_EQ(sender, &list);
-      events.push_back("change " + std::to_string(list.Count()));
-    };
-  }
-};
 
 TEST(StringList, StoresStringsWithObjects) {
   TStringList list;

@@ -12,6 +12,8 @@
 
 #include "controls/text/ElWideStringList.h"
 #include "framework/Exception.h"
+#include "tests/support/MessageOf.h"
+#include "tests/support/ChangeLog.h"
 
 // An attached object: any pointer-sized value, usually not a real address.
 inline void* Obj(std::intptr_t value) { return reinterpret_cast<void*>(value); }
@@ -40,32 +42,3 @@ inline void Fill(TElWideStrings& list, std::initializer_list<const char16_t*> st
   for (const char16_t* s : strings) list.Add(s);
 }
 
-// Records OnChanging and OnChange with the item count at that moment, so a
-// test sees both how many notifications came and on which side of the change.
-struct NotifyLog {
-  std::vector<std::string> events;
-
-  void Attach(TElWideStringList& list) {
-    list.OnChanging = [this, &list](TObject* sender) {
-      EXPECT_EQ(sender, &list);
-      events.push_back("changing " + std::to_string(list.Count()));
-    };
-    list.OnChange = [this, &list](TObject* sender) {
-      EXPECT_EQ(sender, &list);
-      events.push_back("change " + std::to_string(list.Count()));
-    };
-  }
-};
-
-// The message of the E that op raises, or a marker saying what happened instead.
-template <class E>
-std::string MessageOf(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const E& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return std::string("<other exception: ") + e.what() + ">";
-  }
-  return "<no exception>";
-}
