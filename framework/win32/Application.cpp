@@ -1,0 +1,196 @@
+#include "framework/win32/Application.h"
+
+#include <vector>
+
+#include "framework/win32/Control.h"
+#include "framework/win32/Form.h"
+#include "framework/win32/Thread.h"
+#include "framework/win32/UtilityWindow.h"
+#include "framework/win32/WinControl.h"
+#include "platform/CodePage.h"
+
+namespace {
+LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
+
+WideString ModuleBaseName() {
+  wchar_t path[MAX_PATH] = {0};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  WideString name = reinterpret_cast<const char16_t*>(path);
+  const size_t slash = name.find_last_of(u"\\/");
+  if (slash != WideString::npos) name.erase(0, slash + 1);
+  const size_t dot = name.find_last_of(u'.');
+  if (dot != WideString::npos) name.erase(dot);
+  return name;
+}
+
+void PostWakeUp() {
+  if (Application != nullptr && Application->Handle() != nullptr)
+    PostMessageW(Application->Handle(), WM_NULL, 0, 0);
+}
+
+// The windows of this thread that a modal box disables, and gives back.
+struct TTaskWindows {
+  HWND except;
+  std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM data) {
+  auto* task = reinterpret_cast<TTaskWindows*>(data);
+  if (window != task->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    task->disabled.push_back(window);
+    EnableWindow(window, FALSE);
+  }
+  return TRUE;
+}
+
+TApplication gApplication;
+}  // namespace
+
+TApplication* Application = &gApplication;
+
+std::string ExceptionDisplayText(const std::string& message) {
+  std::string text = message;
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.'))
+    text += '.';
+  return text;
+}
+
+TApplication::TApplication() : TComponent(nullptr), FTitle(ModuleBaseName()) {
+  FHandle = AllocateHWnd([this](TMessage& message) { WndProc(message); }, W(FTitle));
+  WakeMainThread = PostWakeUp;
+}
+
+TApplication::~TApplication() {
+  WakeMainThread = nullptr;
+  DestroyComponents();
+  DeallocateHWnd(FHandle);
+  FHandle = nullptr;
+}
+
+void TApplication::Initialize() {}
+
+void TApplication::SetTitle(const WideString& value) {
+  if (value == FTitle) return;
+  FTitle = value;
+  if (FHandle != nullptr) SetWindowTextW(FHandle, W(FTitle));
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == FMainForm) FMainForm = nullptr;
+}
+
+void TApplication::WndProc(TMessage& message) {
+  if (message.Msg == WM_NULL) {
+    CheckSynchronize();
+    return;
+  }
+  message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
+}
+
+void TApplication::Run() {
+  if (FMainForm == nullptr) return;
+  FMainForm->Show();
+  do {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  } while (!FTerminated);
+}
+
+bool TApplication::IsKeyMsg(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  TWinControl* control = TWinControl::FindControl(msg.hwnd);
+  if (control == nullptr) return false;
+  const LRESULT code =
+      SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+  if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+  TWinControl* root = control;
+  while (root->Parent() != nullptr) root = root->Parent();
+  return root->Perform(CM_DIALOGKEY, msg.wParam) != 0;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  if (!IsKeyMsg(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) Idle();
+}
+
+void TApplication::Idle() {
+  TControlCanvas::FreeDeviceContexts();
+  bool done = true;
+  if (OnIdle) OnIdle(this, done);
+  if (CheckSynchronize()) done = false;
+  if (done) WaitMessage();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+int TApplication::MessageBox(const WideString& text, const WideString& caption, UINT flags) {
+  HWND active = GetActiveWindow();
+  HWND focus = GetFocus();
+  TTaskWindows task{FHandle, {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&task));
+  const int result = ::MessageBoxW(FHandle, W(text), W(caption), flags);
+  for (HWND window : task.disabled)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
+  if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
+  return result;
+}
+
+void TApplication::ShowException(const Exception& e) {
+  MessageBox(NarrowToWide(ExceptionDisplayText(e.Message())), FTitle, MB_OK | MB_ICONERROR);
+}
+
+void TApplication::HandleException(TObject* sender) {
+  const std::exception_ptr current = std::current_exception();
+  if (!current) return;
+  try {
+    try {
+      std::rethrow_exception(current);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+      if (OnException)
+        OnException(sender, e);
+      else
+        ShowException(e);
+    } catch (...) {
+      ::ShowException(current);
+    }
+  } catch (...) {
+    // The handling itself failed; there is nobody left to tell.
+  }
+}
+
+void ShowException(const std::exception_ptr& exception) {
+  std::string text = "Unknown exception";
+  try {
+    std::rethrow_exception(exception);
+  } catch (const std::exception& e) {
+    text = e.what();
+  } catch (...) {
+  }
+  const WideString title = Application != nullptr ? Application->Title() : WideString(u"Error");
+  ::MessageBoxW(nullptr, W(NarrowToWide(text)), W(title), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The application object: the hidden application window, the message loop
+// with idle handling, modal message boxes, and the last-resort handling of
+// exceptions that escape an event handler. Hand-overs from worker threads are
+// served on the application window's null message and whenever the loop
+// goes idle.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "framework/Exception.h"
+#include "framework/win32/Component.h"
+#include "framework/win32/InterceptionPoint.h"
+#include "framework/win32/Messages.h"
+#include "platform/WideString.h"
+
+// The application's MessageBox is a member; the platform's is MessageBoxW/A.
+#undef MessageBox
+
+class TForm;
+
+// An exception that ends an action silently.
+RAVELIN_EXCEPTION_CLASS(EAbort, Exception);
+
+using TExceptionEvent = std::function<void(TObject* sender, const Exception& e)>;
+using TIdleEvent = std::function<void(TObject* sender, bool& done)>;
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+  std::string ClassName() const override { return "TApplication"; }
+
+  void Initialize();
+  const WideString& Title() const { return FTitle; }
+  void SetTitle(const WideString& value);
+  HWND Handle() const { return FHandle; }
+  TForm* MainForm() const { return FMainForm; }
+
+  // Creates a form owned by the application and stores it in reference; the
+  // first form created becomes the main form, whose closing ends Run.
+  template <class T>
+  void CreateForm(T*& reference) {
+    T* instance = new T(this);
+    reference = instance;
+    if (FMainForm == nullptr) FMainForm = instance;
+  }
+
+  // Shows the main form and handles messages until the application ends.
+  void Run();
+  // Handles every waiting message, then returns.
+  void ProcessMessages();
+  // Handles one message, or goes idle when none is waiting.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+
+  // A modal box owned by the application window. The task's other windows
+  // are disabled meanwhile; the active window and the focus come back after.
+  int MessageBox(const WideString& text, const WideString& caption, UINT flags);
+
+  // Shows the message of e in a box titled with Title, with a full stop
+  // appended when the message ends in a character after '.'.
+  RAVELIN_INTERCEPTION_POINT void ShowException(const Exception& e);
+  // Handles the exception being caught (call it inside a catch block):
+  // OnException when set, else ShowException. Never throws.
+  RAVELIN_INTERCEPTION_POINT void HandleException(TObject* sender);
+
+  TExceptionEvent OnException;
+  TIdleEvent OnIdle;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  bool ProcessMessage(MSG& msg);
+  void Idle();
+  bool IsKeyMsg(const MSG& msg);
+  void WndProc(TMessage& message);
+
+  HWND FHandle = nullptr;
+  WideString FTitle;
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false;
+};
+
+extern TApplication* Application;
+
+// The text ShowException shows for a message: a full stop is appended when
+// the message is not empty and its last character sorts after '.'.
+std::string ExceptionDisplayText(const std::string& message);
+
+// The display of last resort, for exceptions of no framework class; usable
+// from any thread.
+RAVELIN_INTERCEPTION_POINT void ShowException(const std::exception_ptr& exception);

@@ -1,0 +1,66 @@
+#pragma once
+// A top-level window holding controls: caption, client size, first-show
+// position, the active control (which gets the focus back whenever the form
+// is activated), Tab navigation, and closing with a query.
+#include <functional>
+
+#include "framework/win32/WinControl.h"
+
+enum TPosition : unsigned char { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
+enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
+
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+  std::string ClassName() const override { return "TForm"; }
+
+  int ClientWidth() override;
+  int ClientHeight() override;
+  void SetClientWidth(int value) { SetClientSize(value, ClientHeight()); }
+  void SetClientHeight(int value) { SetClientSize(ClientWidth(), value); }
+  void SetClientSize(int width, int height);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition value) { FPosition = value; }
+  bool AutoScroll() const { return false; }
+
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* control);
+
+  // Asks OnCloseQuery; when it allows, runs OnClose and hides the form (the
+  // main form ends the application instead, a form set to caFree frees itself).
+  void Close();
+  virtual bool CloseQuery();
+  // Frees the form once the messages waiting for it have been handled.
+  void Release();
+
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseQueryEvent OnCloseQuery;
+  TCloseEvent OnClose;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& message) override;
+  void CMVisibleChanged(TMessage& message) override;
+  void FocusChanged(TWinControl* control) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void DoShow();
+  virtual void DoHide();
+  virtual void DoClose(TCloseAction& action);
+
+ private:
+  void FocusActiveControl();
+
+  int FClientWidth = 0;
+  int FClientHeight = 0;
+  TPosition FPosition = poDesigned;
+  TWinControl* FActiveControl = nullptr;
+};
+
+// The form a control stands on; null when it stands on none.
+TForm* GetParentForm(TControl* control);

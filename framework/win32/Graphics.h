@@ -1,0 +1,181 @@
+#pragma once
+// Colours, the three GDI tools (font, brush, pen) and the drawing surface
+// that selects them into a device context on demand.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/Persistent.h"
+#include "platform/WideString.h"
+
+// The canvas has DrawText and TextOut members; the platform's are the W/A forms.
+#undef DrawText
+#undef TextOut
+
+// An RGB value (0x00BBGGRR) or, with the top bit set, a system colour index
+// resolved when drawing.
+using TColor = std::int32_t;
+
+constexpr TColor SystemColor(int index) {
+  return static_cast<TColor>(0x80000000u | static_cast<unsigned>(index));
+}
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
+constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);
+constexpr TColor clBtnShadow = SystemColor(COLOR_BTNSHADOW);
+constexpr TColor clBtnHighlight = SystemColor(COLOR_BTNHIGHLIGHT);
+constexpr TColor cl3DDkShadow = SystemColor(COLOR_3DDKSHADOW);
+constexpr TColor clBtnText = SystemColor(COLOR_BTNTEXT);
+constexpr TColor clWindow = SystemColor(COLOR_WINDOW);
+constexpr TColor clWindowText = SystemColor(COLOR_WINDOWTEXT);
+constexpr TColor clHighlight = SystemColor(COLOR_HIGHLIGHT);
+constexpr TColor clHighlightText = SystemColor(COLOR_HIGHLIGHTTEXT);
+constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
+constexpr TColor clInfoText = SystemColor(COLOR_INFOTEXT);
+constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
+
+// The platform's current value of a system colour; RGB values unchanged.
+COLORREF ColorToRGB(TColor color);
+
+enum TFontStyle : unsigned char { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned char;
+
+// Base of the GDI tools: a lazily created handle, dropped on every change.
+class TGraphicsObject : public TPersistent {
+ public:
+  ~TGraphicsObject() override;
+  // Before the handle is dropped (a canvas deselects it) and after the change.
+  TNotifyEvent OnChanging;
+  TNotifyEvent OnChange;
+
+ protected:
+  // Drops the handle and tells the owner (a canvas re-selects the tool).
+  virtual void Changed();
+  void FreeHandle();
+  HGDIOBJ FHandle = nullptr;
+};
+
+class TFont : public TGraphicsObject {
+ public:
+  TFont();
+  std::string ClassName() const override { return "TFont"; }
+  void Assign(TPersistent* source) override;
+
+  HFONT Handle();
+  const WideString& Name() const { return FName; }
+  void SetName(const WideString& value);
+  // Negative: character height in pixels; positive: cell height.
+  int Height() const { return FHeight; }
+  void SetHeight(int value);
+  // Points at the screen's pixels per inch; sets Height.
+  int Size() const;
+  void SetSize(int points);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles value);
+  BYTE Charset() const { return FCharset; }
+  void SetCharset(BYTE value);
+
+ private:
+  WideString FName;
+  int FHeight;
+  TColor FColor;
+  TFontStyles FStyle;
+  BYTE FCharset;
+};
+
+enum TBrushStyle : unsigned char { bsSolid, bsClear };
+
+class TBrush : public TGraphicsObject {
+ public:
+  std::string ClassName() const override { return "TBrush"; }
+  void Assign(TPersistent* source) override;
+  // Null for bsClear.
+  HBRUSH Handle();
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  TBrushStyle Style() const { return FStyle; }
+  void SetStyle(TBrushStyle value);
+
+ private:
+  TColor FColor = clWhite;
+  TBrushStyle FStyle = bsSolid;
+};
+
+class TPen : public TGraphicsObject {
+ public:
+  std::string ClassName() const override { return "TPen"; }
+  void Assign(TPersistent* source) override;
+  HPEN Handle();
+  TColor Color() const { return FColor; }
+  void SetColor(TColor value);
+  int Width() const { return FWidth; }
+  void SetWidth(int value);
+  // A PS_ style.
+  int Style() const { return FStyle; }
+  void SetStyle(int value);
+
+ private:
+  TColor FColor = clBlack;
+  int FWidth = 1;
+  int FStyle = PS_SOLID;
+};
+
+// A drawing surface. The font, brush and pen are selected into the device
+// context when a drawing call needs them, and again after they change.
+class TCanvas : public TPersistent {
+ public:
+  TCanvas();
+  ~TCanvas() override;
+  std::string ClassName() const override { return "TCanvas"; }
+
+  // The device context; a descendant may create one on demand.
+  HDC Handle();
+  // Binds to a device context that the caller owns (null unbinds).
+  void SetHandle(HDC dc);
+  bool HandleAllocated() const { return FHandle != nullptr; }
+
+  TFont* Font() { return FFont.get(); }
+  TBrush* Brush() { return FBrush.get(); }
+  TPen* Pen() { return FPen.get(); }
+
+  SIZE TextExtent(const WideString& text);
+  int TextWidth(const WideString& text) { return TextExtent(text).cx; }
+  int TextHeight(const WideString& text) { return TextExtent(text).cy; }
+  void TextOut(int x, int y, const WideString& text);
+  // Draws clipped to rect; the brush fills rect first unless it is clear.
+  void TextRect(const RECT& rect, int x, int y, const WideString& text);
+  // DrawTextW with the given DT_ flags; returns the height drawn.
+  int DrawText(const WideString& text, RECT& rect, UINT flags);
+  void FillRect(const RECT& rect);
+  void FrameRect(const RECT& rect);
+  void Rectangle(const RECT& rect);
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  void DrawFocusRect(const RECT& rect);
+  // Copies from another canvas with SRCCOPY.
+  void CopyRect(const RECT& dest, TCanvas* source, const RECT& sourceRect);
+
+ protected:
+  // Creates a device context when none is bound; the base has none to make.
+  virtual void CreateHandle() {}
+  // Selects the tools again; called when the handle changes.
+  void Select();
+  void DeselectHandles();
+
+  HDC FHandle = nullptr;
+
+ private:
+  void RequireHandle();
+
+  std::unique_ptr<TFont> FFont;
+  std::unique_ptr<TBrush> FBrush;
+  std::unique_ptr<TPen> FPen;
+  HGDIOBJ FOldFont = nullptr;
+  HGDIOBJ FOldBrush = nullptr;
+  HGDIOBJ FOldPen = nullptr;
+};

@@ -1,0 +1,214 @@
+#include "framework/win32/Thread.h"
+
+#include <process.h>
+
+#include <deque>
+#include <mutex>
+
+#include "framework/win32/Application.h"
+
+namespace {
+struct TSyncRequest {
+  TThread* thread;
+  TThreadMethod method;
+  HANDLE done;  // the waiting thread's own event
+  std::exception_ptr exception;
+};
+
+// The process-wide hand-over queue and its lock, held only to queue a
+// request or take one off.
+std::mutex& QueueLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::deque<TSyncRequest*>& Queue() {
+  static std::deque<TSyncRequest*> queue;
+  return queue;
+}
+
+HANDLE CreateSyncEvent() { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+
+std::string SysErrorMessage(DWORD code) {
+  char* buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : std::string();
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) text = "error " + std::to_string(code);
+  return text;
+}
+}  // namespace
+
+const DWORD MainThreadID = GetCurrentThreadId();
+void (*WakeMainThread)() = nullptr;
+
+HANDLE SyncEvent() {
+  static const HANDLE event = CreateSyncEvent();
+  return event;
+}
+
+// The call of the synchronised method on the main thread. An exception it
+// raises is kept for the waiting thread.
+RAVELIN_INTERCEPTION_POINT void CallSynchronizedMethod(TSyncRequest* request) {
+  try {
+    (request->thread->*request->method)();
+  } catch (...) {
+    request->exception = std::current_exception();
+  }
+}
+
+bool CheckSynchronize() {
+  if (GetCurrentThreadId() != MainThreadID) return false;
+  bool ran = false;
+  for (;;) {
+    TSyncRequest* request;
+    {
+      std::lock_guard<std::mutex> guard(QueueLock());
+      if (Queue().empty()) {
+        ResetEvent(SyncEvent());
+        break;
+      }
+      request = Queue().front();
+      Queue().pop_front();
+    }
+    CallSynchronizedMethod(request);
+    // The request lives on the waiting thread's stack: not touched after this.
+    SetEvent(request->done);
+    ran = true;
+  }
+  return ran;
+}
+
+// Runs Execute, keeping what escapes it with the thread.
+RAVELIN_INTERCEPTION_POINT void RunThreadBody(TThread* thread) {
+  try {
+    thread->Execute();
+  } catch (...) {
+    thread->FFatalException = std::current_exception();
+  }
+}
+
+// The last chance for an exception that escapes the thread's own handling
+// (the end handler's hand-over): shown, never let out of the thread.
+RAVELIN_INTERCEPTION_POINT void ThreadLastChance(const std::exception_ptr& exception) {
+  try {
+    ShowException(exception);
+  } catch (...) {
+  }
+}
+
+DWORD ThreadProc(TThread* thread) {
+  if (!thread->Terminated()) RunThreadBody(thread);
+  const bool freeThread = thread->FFreeOnTerminate;
+  const DWORD result = thread->FReturnValue;
+  thread->FFinished.store(true);
+  std::exception_ptr endFailure;
+  try {
+    thread->DoTerminate();
+  } catch (...) {
+    endFailure = std::current_exception();
+  }
+  if (freeThread) delete thread;
+  if (endFailure) ThreadLastChance(endFailure);
+  return result;
+}
+
+// Where the operating-system thread starts.
+RAVELIN_INTERCEPTION_POINT unsigned __stdcall ThreadStartEntry(void* parameter) {
+  try {
+    return ThreadProc(static_cast<TThread*>(parameter));
+  } catch (...) {
+    ThreadLastChance(std::current_exception());
+    return 1;
+  }
+}
+
+TThread::TThread(bool createSuspended) {
+  FSyncEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (FSyncEvent == nullptr)
+    throw EThread("Thread creation error: " + SysErrorMessage(GetLastError()));
+  unsigned id = 0;
+  // Always made suspended, so nothing runs before the object is complete.
+  const uintptr_t handle = _beginthreadex(nullptr, 0, ThreadStartEntry, this, CREATE_SUSPENDED, &id);
+  if (handle == 0) {
+    const DWORD error = GetLastError();
+    CloseHandle(FSyncEvent);
+    throw EThread("Thread creation error: " + SysErrorMessage(error));
+  }
+  FHandle = reinterpret_cast<HANDLE>(handle);
+  FThreadID = id;
+  FSuspended = true;
+  if (!createSuspended) Resume();
+}
+
+TThread::~TThread() {
+  if (FHandle != nullptr) {
+    if (GetCurrentThreadId() != FThreadID) {
+      // Still running (or never started): let it run out and wait for it.
+      FFreeOnTerminate = false;
+      Terminate();
+      if (FSuspended) Resume();
+      WaitFor();
+    }
+    CloseHandle(FHandle);
+  }
+  if (FSyncEvent != nullptr) CloseHandle(FSyncEvent);
+}
+
+void TThread::Resume() {
+  if (!FSuspended) return;
+  FSuspended = false;
+  ResumeThread(FHandle);
+}
+
+DWORD TThread::WaitFor() {
+  if (GetCurrentThreadId() == MainThreadID) {
+    HANDLE handles[2] = {FHandle, SyncEvent()};
+    for (;;) {
+      const DWORD result = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+      if (result == WAIT_OBJECT_0 + 1) {
+        CheckSynchronize();
+      } else if (result == WAIT_OBJECT_0 + 2) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+      } else {
+        break;
+      }
+    }
+  } else {
+    WaitForSingleObject(FHandle, INFINITE);
+  }
+  DWORD code = 0;
+  GetExitCodeThread(FHandle, &code);
+  return code;
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) SynchronizeMethod(&TThread::CallOnTerminate);
+}
+
+void TThread::CallOnTerminate() {
+  if (OnTerminate) OnTerminate(this);
+}
+
+void TThread::SynchronizeMethod(TThreadMethod method) {
+  if (GetCurrentThreadId() == MainThreadID) {
+    (this->*method)();
+    return;
+  }
+  TSyncRequest request{this, method, FSyncEvent, nullptr};
+  bool wasEmpty;
+  {
+    std::lock_guard<std::mutex> guard(QueueLock());
+    wasEmpty = Queue().empty();
+    Queue().push_back(&request);
+    if (wasEmpty) SetEvent(SyncEvent());
+  }
+  // A non-empty queue already has a wake-up on its way.
+  if (wasEmpty && WakeMainThread != nullptr) WakeMainThread();
+  WaitForSingleObject(FSyncEvent, INFINITE);
+  if (request.exception) std::rethrow_exception(request.exception);
+}

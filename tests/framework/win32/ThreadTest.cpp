@@ -1,0 +1,190 @@
+#include "framework/win32/Thread.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+#include "framework/win32/Application.h"
+#include "framework/win32/Timer.h"
+#include "tests/support/Win32GuiTestSupport.h"
+
+namespace {
+
+// What a probe thread saw; outlives a thread that frees itself.
+struct TProbeRecord {
+  bool executed = false;
+  int endCalls = 0;
+  DWORD endThread = 0;
+  bool endSenderWasThread = false;
+  std::string fatal = "none";
+  DWORD workerId = 0;
+  DWORD destroyedOn = 0;
+  std::string caughtInWorker;
+  DWORD handOverThread = 0;
+};
+
+class TProbeThread : public TThread {
+ public:
+  using TBody = std::function<void(TProbeThread&)>;
+  TProbeThread(TProbeRecord& record, TBody body) : TThread(true), FRecord(record), FBody(std::move(body)) {
+    FRecord.workerId = ThreadID();
+    OnTerminate = [this](TObject* sender) {
+      ++FRecord.endCalls;
+      FRecord.endThread = GetCurrentThreadId();
+      FRecord.endSenderWasThread = sender == this;
+      FRecord.fatal = "none";
+      if (std::exception_ptr fatal = FatalException()) {
+        try {
+          std::rethrow_exception(fatal);
+        } catch (const Exception& e) {
+          FRecord.fatal = "Exception: " + e.Message();
+        } catch (...) {
+          FRecord.fatal = "other";
+        }
+      }
+    };
+  }
+  ~TProbeThread() override { FRecord.destroyedOn = GetCurrentThreadId(); }
+
+  // Runs action on the main thread through the hand-over.
+  void HandOver(std::function<void()> action) {
+    FAction = std::move(action);
+    Synchronize(&TProbeThread::RunAction);
+  }
+
+ protected:
+  void Execute() override {
+    FRecord.executed = true;
+    if (FBody) FBody(*this);
+  }
+
+ private:
+  void RunAction() { FAction(); }
+
+  TProbeRecord& FRecord;
+  TBody FBody;
+  std::function<void()> FAction;
+};
+
+void RunFreeing(TProbeRecord& record, TProbeThread::TBody body, bool terminateFirst = false) {
+  auto* thread = new TProbeThread(record, std::move(body));
+  thread->SetFreeOnTerminate(true);
+  if (terminateFirst) thread->Terminate();
+  thread->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return record.destroyedOn != 0; }));
+}
+
+struct TEndCase {
+  const char* name;
+  TProbeThread::TBody body;
+  std::string fatal;
+};
+
+TEST(ThreadTest, EndHandlerRunsOnceOnTheMainThreadAndTheThreadFreesItselfOnItsOwn) {
+  const TEndCase cases[] = {
+      {"returns", [](TProbeThread&) {}, "none"},
+      {"raises Exception", [](TProbeThread&) { throw Exception("walk failed"); }, "Exception: walk failed"},
+      {"raises other", [](TProbeThread&) { throw 42; }, "other"},
+  };
+  for (const TEndCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TProbeRecord record;
+    RunFreeing(record, c.body);
+    EXPECT_TRUE(record.executed);
+    EXPECT_EQ(record.endCalls, 1);
+    EXPECT_EQ(record.endThread, MainThreadID);
+    EXPECT_TRUE(record.endSenderWasThread);
+    EXPECT_EQ(record.fatal, c.fatal);
+    EXPECT_EQ(record.destroyedOn, record.workerId);
+    // Nothing runs the end handler a second time later.
+    PumpFor(50);
+    EXPECT_EQ(record.endCalls, 1);
+  }
+}
+
+TEST(ThreadTest, TerminateBeforeTheFirstRunSkipsExecuteButStillEnds) {
+  TProbeRecord record;
+  RunFreeing(record, [](TProbeThread&) {}, /*terminateFirst=*/true);
+  EXPECT_FALSE(record.executed);
+  EXPECT_EQ(record.endCalls, 1);
+}
+
+TEST(ThreadTest, HandOverRunsOnTheMainThreadAndItsExceptionIsRaisedAgainInTheWorker) {
+  TProbeRecord record;
+  RunFreeing(record, [&record](TProbeThread& thread) {
+    thread.HandOver([&record] { record.handOverThread = GetCurrentThreadId(); });
+    try {
+      thread.HandOver([] { throw EStringListError("List index out of bounds (3)"); });
+    } catch (const EStringListError& e) {
+      record.caughtInWorker = "EStringListError: " + e.Message();
+    }
+  });
+  EXPECT_EQ(record.handOverThread, MainThreadID);
+  EXPECT_EQ(record.caughtInWorker, "EStringListError: List index out of bounds (3)");
+  EXPECT_EQ(record.fatal, "none");
+}
+
+TEST(ThreadTest, HandOverExceptionThatLeavesExecuteIsKeptAndTheThreadEndsNormally) {
+  TProbeRecord record;
+  RunFreeing(record, [](TProbeThread& thread) { thread.HandOver([] { throw Exception("shown nowhere"); }); });
+  EXPECT_EQ(record.fatal, "Exception: shown nowhere");
+  EXPECT_EQ(record.endCalls, 1);
+}
+
+TEST(ThreadTest, HandOverOnTheMainThreadRunsAtOnce) {
+  TProbeRecord record;
+  TProbeThread thread(record, nullptr);
+  bool ran = false;
+  thread.HandOver([&ran] { ran = true; });
+  EXPECT_TRUE(ran);
+}
+
+TEST(ThreadTest, HandOversAreServedWhenTheLoopGoesIdleWithoutTheNullMessage) {
+  // Without the wake-up only the idle path can serve the request; a timer
+  // keeps the idle wait short.
+  auto* savedWake = WakeMainThread;
+  WakeMainThread = nullptr;
+  TTimer timer(nullptr);
+  timer.SetInterval(10);
+  timer.SetOnTimer([](TObject*) {});
+  TProbeRecord record;
+  auto* thread = new TProbeThread(record, [&record](TProbeThread& self) {
+    self.HandOver([&record] { record.handOverThread = GetCurrentThreadId(); });
+  });
+  thread->SetFreeOnTerminate(true);
+  thread->Resume();
+  const DWORD start = GetTickCount();
+  while (record.destroyedOn == 0 && GetTickCount() - start < 15000) Application->HandleMessage();
+  WakeMainThread = savedWake;
+  EXPECT_EQ(record.handOverThread, MainThreadID);
+  EXPECT_EQ(record.endCalls, 1);
+}
+
+TEST(TimerTest, RaisesOnTimerWhileEnabledOnly) {
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.SetInterval(10);
+  timer.SetOnTimer([&ticks](TObject*) { ++ticks; });
+  EXPECT_TRUE(PumpUntil([&ticks] { return ticks >= 3; }, 5000));
+  timer.SetEnabled(false);
+  const int stopped = ticks;
+  PumpFor(60);
+  EXPECT_EQ(ticks, stopped);
+}
+
+TEST(ThreadTest, WaitForAndDestructionServeHandOversInsteadOfBlocking) {
+  TProbeRecord record;
+  {
+    TProbeThread thread(record, [](TProbeThread& self) {
+      for (int i = 0; i < 5; ++i) self.HandOver([] {});
+    });
+    thread.Resume();
+    thread.WaitFor();
+    EXPECT_TRUE(thread.Finished());
+    EXPECT_EQ(record.endCalls, 1);
+  }
+}
+
+}  // namespace
