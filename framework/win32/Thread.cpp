@@ -2,18 +2,53 @@
 
 #include <process.h>
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 
 #include "framework/win32/Application.h"
 
 namespace {
+enum TSyncState { ssPending, ssFinished, ssBlocked };
+
 struct TSyncRequest {
   TThread* thread;
   TThreadMethod method;
-  HANDLE done;  // the waiting thread's own event
+  HANDLE done;  // the waiting thread's own event, set only when it blocks on it
   std::exception_ptr exception;
+  std::atomic<int> state{ssPending};
 };
+
+// Both sides of a hand-over usually answer within microseconds, while each
+// wake-up through the system costs far more (under Wine a server round trip
+// each). So the waiting worker and the serving main thread first watch for
+// each other this long before they fall back to the event and the message.
+constexpr double kSpinSeconds = 200e-6;
+
+class TSpinDeadline {
+ public:
+  TSpinDeadline() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    FEnd = now.QuadPart + static_cast<LONGLONG>(frequency.QuadPart * kSpinSeconds);
+  }
+  bool Passed() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart >= FEnd;
+  }
+
+ private:
+  LONGLONG FEnd;
+};
+
+// Requests queued and not yet taken; read without the lock while polling.
+std::atomic<int> gQueued{0};
+// The main thread is polling the queue: a new request needs no wake-up.
+std::atomic<bool> gMainListening{false};
+// SyncEvent has been set since the queue last ran empty.
+std::atomic<bool> gSyncEventSet{false};
 
 // The process-wide hand-over queue and its lock, held only to queue a
 // request or take one off.
@@ -60,24 +95,52 @@ RAVELIN_INTERCEPTION_POINT void CallSynchronizedMethod(TSyncRequest* request) {
   }
 }
 
-bool CheckSynchronize() {
-  if (GetCurrentThreadId() != MainThreadID) return false;
+namespace {
+
+// Runs every queued request, oldest first; false when there was none.
+bool ServeQueue() {
   bool ran = false;
   for (;;) {
     TSyncRequest* request;
     {
       std::lock_guard<std::mutex> guard(QueueLock());
       if (Queue().empty()) {
-        ResetEvent(SyncEvent());
+        if (gSyncEventSet.exchange(false)) ResetEvent(SyncEvent());
         break;
       }
       request = Queue().front();
       Queue().pop_front();
+      --gQueued;
     }
     CallSynchronizedMethod(request);
-    // The request lives on the waiting thread's stack: not touched after this.
-    SetEvent(request->done);
+    // The request lives on the waiting thread's stack: once it is marked
+    // finished it is not touched again.
+    const HANDLE done = request->done;
+    if (request->state.exchange(ssFinished) == ssBlocked) SetEvent(done);
     ran = true;
+  }
+  return ran;
+}
+
+// After serving, watches a little while for the next request of a worker
+// that hands over line after line; true when one came.
+bool AwaitNextRequest() {
+  gMainListening = true;
+  const TSpinDeadline deadline;
+  while (gQueued.load() == 0 && !deadline.Passed()) YieldProcessor();
+  gMainListening = false;
+  // A request queued while we listened got no wake-up: this look catches it.
+  return gQueued.load() > 0;
+}
+
+}  // namespace
+
+bool CheckSynchronize() {
+  if (GetCurrentThreadId() != MainThreadID) return false;
+  bool ran = false;
+  while (ServeQueue()) {
+    ran = true;
+    if (!AwaitNextRequest()) break;
   }
   return ran;
 }
@@ -205,10 +268,20 @@ void TThread::SynchronizeMethod(TThreadMethod method) {
     std::lock_guard<std::mutex> guard(QueueLock());
     wasEmpty = Queue().empty();
     Queue().push_back(&request);
-    if (wasEmpty) SetEvent(SyncEvent());
+    ++gQueued;
   }
-  // A non-empty queue already has a wake-up on its way.
-  if (wasEmpty && WakeMainThread != nullptr) WakeMainThread();
-  WaitForSingleObject(FSyncEvent, INFINITE);
+  // A non-empty queue already has a wake-up on its way; a listening main
+  // thread sees the request by itself.
+  if (wasEmpty && !gMainListening.load()) {
+    // Set the flag after the event, so that whoever finds it set also finds
+    // an event to reset.
+    SetEvent(SyncEvent());
+    gSyncEventSet = true;
+    if (WakeMainThread != nullptr) WakeMainThread();
+  }
+  const TSpinDeadline deadline;
+  while (request.state.load() == ssPending && !deadline.Passed()) YieldProcessor();
+  int expected = ssPending;
+  if (request.state.compare_exchange_strong(expected, ssBlocked)) WaitForSingleObject(FSyncEvent, INFINITE);
   if (request.exception) std::rethrow_exception(request.exception);
 }

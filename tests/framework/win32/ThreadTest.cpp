@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "framework/win32/Application.h"
 #include "framework/win32/Timer.h"
@@ -184,6 +185,35 @@ TEST(ThreadTest, WaitForAndDestructionServeHandOversInsteadOfBlocking) {
     thread.WaitFor();
     EXPECT_TRUE(thread.Finished());
     EXPECT_EQ(record.endCalls, 1);
+  }
+}
+
+TEST(ThreadTest, ManyHandOversFromTwoWorkersAreEachServedOnceInOrder) {
+  // Some hand-overs take longer than the workers watch for them, so both the
+  // quick path and the blocking wait are taken.
+  constexpr int kPerWorker = 3000;
+  TProbeRecord records[2];
+  std::vector<int> seen[2];
+  int offMainThread = 0;
+  for (int w = 0; w < 2; ++w) {
+    auto* thread = new TProbeThread(records[w], [&, w](TProbeThread& self) {
+      for (int i = 0; i < kPerWorker; ++i) {
+        self.HandOver([&, w, i] {
+          if (GetCurrentThreadId() != MainThreadID) ++offMainThread;
+          seen[w].push_back(i);
+          if (i % 500 == 0) Sleep(2);
+        });
+      }
+    });
+    thread->SetFreeOnTerminate(true);
+    thread->Resume();
+  }
+  ASSERT_TRUE(PumpUntil([&] { return records[0].destroyedOn != 0 && records[1].destroyedOn != 0; }, 60000));
+  EXPECT_EQ(offMainThread, 0);
+  for (int w = 0; w < 2; ++w) {
+    ASSERT_EQ(seen[w].size(), static_cast<size_t>(kPerWorker));
+    for (int i = 0; i < kPerWorker; ++i) ASSERT_EQ(seen[w][i], i);
+    EXPECT_EQ(records[w].endCalls, 1);
   }
 }
 
