@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Persistent.h"
+#include "framework/UpdateBracket.h"
 
 class TStrings : public TPersistent {
  public:
@@ -63,14 +64,7 @@ class TStrings : public TPersistent {
   // Runs body inside an update bracket that is closed also when body throws.
   template <class Body>
   void InUpdate(Body&& body) {
-    BeginUpdate();
-    try {
-      body();
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    InUpdateBracket(*this, std::forward<Body>(body));
   }
 
   // EStringListError "List index out of bounds (%d)".

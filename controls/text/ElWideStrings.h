@@ -10,6 +10,7 @@
 #include <string>
 
 #include "framework/Persistent.h"
+#include "framework/UpdateBracket.h"
 #include "platform/WideString.h"
 
 // Ordinal comparison of the control set: unit by unit as unsigned 16-bit
@@ -139,14 +140,7 @@ class TElWideStrings : public TPersistent {
   // Runs body inside an update bracket that is closed also when body throws.
   template <class Body>
   void InUpdate(Body&& body) {
-    BeginUpdate();
-    try {
-      body();
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    InUpdateBracket(*this, std::forward<Body>(body));
   }
 
   // The list's errors, raised as EStringListError.
