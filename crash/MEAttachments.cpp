@@ -1,18 +1,9 @@
 #include "crash/MEAttachments.h"
 
+#include "crash/TextItems.h"
+
 void TIMEAttachments::Delete(int index) {
   if (index >= 0 && index < Count()) FItems.erase(FItems.begin() + index);
-}
-
-std::vector<std::string> SplitText(const std::string& text, char separator) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = text.find(separator, start);
-    items.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    if (end == std::string::npos) return items;
-    start = end + 1;
-  }
 }
 
 void ParseAttachmentsText(const std::string& text, IMEAttachments& attachments) {

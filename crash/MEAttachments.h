@@ -33,6 +33,3 @@ class TIMEAttachments : public IMEAttachments {
 // "file>sendas>zip>field|..." into attachments; missing fields are empty,
 // items without a file are passed over.
 void ParseAttachmentsText(const std::string& text, IMEAttachments& attachments);
-
-// Splits at every separator; an empty text gives one empty item.
-std::vector<std::string> SplitText(const std::string& text, char separator);

@@ -1,14 +1,7 @@
 #include "crash/MEFields.h"
 
-#include <cctype>
+#include "crash/TextItems.h"
 
-bool SameNameNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 namespace {
 bool IsControl(char c) { return static_cast<unsigned char>(c) < 32; }
@@ -87,23 +80,15 @@ void TIMEFields::Changed() {
 
 void ParseFieldsText(const std::string& text, IMEFields& fields) {
   fields.BeginUpdate();
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('|', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string item = text.substr(start, end - start);
+  for (const std::string& item : SplitText(text, '|')) {
     const size_t equals = item.find('=');
     if (equals != std::string::npos) fields.Add(item.substr(0, equals), item.substr(equals + 1));
-    start = end + 1;
   }
   fields.EndUpdate();
 }
 
 std::string FieldsText(const IMEFields& fields) {
-  std::string text;
-  for (int i = 0; i < fields.Count(); ++i) {
-    if (i > 0) text += '|';
-    text += fields.Name(i) + '=' + fields.Content(i);
-  }
-  return text;
+  std::vector<std::string> items;
+  for (int i = 0; i < fields.Count(); ++i) items.push_back(fields.Name(i) + '=' + fields.Content(i));
+  return JoinText(items, '|');
 }

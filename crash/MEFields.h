@@ -61,8 +61,5 @@ class TIMEFields : public IMEFields {
 void ParseFieldsText(const std::string& text, IMEFields& fields);
 std::string FieldsText(const IMEFields& fields);
 
-// ASCII case-insensitive equality, as names of fields, plug-ins and assistants compare.
-bool SameNameNoCase(const std::string& a, const std::string& b);
-
 // Strips leading and trailing control characters; blanks remain.
 std::string StripControls(const std::string& text);

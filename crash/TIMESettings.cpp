@@ -1,17 +1,9 @@
 #include "crash/TIMESettings.h"
 
 #include "crash/SettingsResource.h"
+#include "crash/TextItems.h"
 
 namespace {
-
-std::string JoinText(const std::vector<std::string>& items, char separator) {
-  std::string text;
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) text += separator;
-    text += items[i];
-  }
-  return text;
-}
 
 // The values of the placeholders of one settings object's texts.
 class TSettingsPlaceholders : public IPlaceholderSource {

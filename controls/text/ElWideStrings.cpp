@@ -14,17 +14,7 @@
 #include "framework/TextLines.h"
 #include "platform/CodePage.h"
 
-int WideCompareOrdinal(const WideString& a, const WideString& b) {
-  // c_str() guarantees a terminating zero, so the walk needs no length.
-  const char16_t* p = a.c_str();
-  const char16_t* q = b.c_str();
-  while (*p != 0 && *p == *q) {
-    ++p;
-    ++q;
-  }
-  // char16_t is unsigned: U+FFFF sorts after U+0041.
-  return static_cast<int>(*p) - static_cast<int>(*q);
-}
+int WideCompareOrdinal(const WideString& a, const WideString& b) { return CompareWideStr(a, b); }
 
 namespace {
 [[noreturn]] void AbstractError() { throw EAbstractError("Abstract error"); }
