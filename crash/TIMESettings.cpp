@@ -33,6 +33,15 @@ class TSettingsPlaceholders : public IPlaceholderSource {
   TIMESettings& FSettings;
 };
 
+// Publishes value into slot unless another thread was first; either way
+// answers what slot then holds.
+template <typename T>
+T Publish(std::mutex& lock, T& slot, T value) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (!slot) slot = std::move(value);
+  return slot;
+}
+
 TSettingProperty Property(const std::string& name, TPropertyType kind) {
   TSettingProperty property;
   property.Name = name;
@@ -42,14 +51,37 @@ TSettingProperty Property(const std::string& name, TPropertyType kind) {
 
 }  // namespace
 
+// The link from the extra-fields lists back to their settings object. A list
+// may be kept, and changed on any thread, after the object is gone: the link
+// is cut first, and a write-back in progress finishes before the object goes.
+class TIMESettings::TFieldsWriteBack {
+ public:
+  explicit TFieldsWriteBack(TIMESettings* settings) : FSettings(settings) {}
+  void Write(const IMEFields& fields) {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (FSettings != nullptr) FSettings->WriteText("AddFields", FieldsText(fields));
+  }
+  void Cut() {
+    std::lock_guard<std::mutex> guard(FLock);
+    FSettings = nullptr;
+  }
+
+ private:
+  std::mutex FLock;
+  TIMESettings* FSettings;
+};
+
 TIMESettings::TIMESettings(ISettingsEnvironment& environment, TModuleHandle module)
-    : FEnvironment(environment), FModule(module) {
+    : FEnvironment(environment),
+      FModule(module),
+      FFieldsWriteBack(std::make_shared<TFieldsWriteBack>(this)) {
   Load();
   if (FModule != FEnvironment.ReporterModule())
     FReporterSettings = std::make_unique<TIMESettings>(FEnvironment, FEnvironment.ReporterModule());
 }
 
 TIMESettings::~TIMESettings() {
+  FFieldsWriteBack->Cut();
   if (FList != nullptr) FList->Release(FEntry);
 }
 
@@ -80,6 +112,7 @@ void TIMESettings::Refresh() {
                                                       });
     DecipherPasswords(FEntry->Properties);
   });
+  std::lock_guard<std::mutex> guard(FLazyLock);
   FExtraFields.reset();
   FExtraAttachments.reset();
   FVersionText.reset();
@@ -176,23 +209,27 @@ OSTREL_SETTINGS(OSTREL_ACCESSORS)
 bool TIMESettings::MinDebugInfo() { return !ReadText("MinDebugInfo").empty(); }
 
 std::shared_ptr<IMEFields> TIMESettings::ExtraFields() {
-  if (!FExtraFields) {
-    auto fields = std::make_shared<TIMEFields>();
-    ParseFieldsText(ReadText("AddFields"), *fields);
-    // Every later change is written back in the same form.
-    TIMEFields* raw = fields.get();
-    fields->OnChange = [this, raw] { WriteText("AddFields", FieldsText(*raw)); };
-    FExtraFields = fields;
+  {
+    std::lock_guard<std::mutex> guard(FLazyLock);
+    if (FExtraFields) return FExtraFields;
   }
-  return FExtraFields;
+  auto fields = std::make_shared<TIMEFields>();
+  ParseFieldsText(ReadText("AddFields"), *fields);
+  // Every later change is written back in the same form, while this object lives.
+  // The list itself raises the change, so it is alive whenever this runs.
+  const TIMEFields* changed = fields.get();
+  fields->OnChange = [writeBack = FFieldsWriteBack, changed] { writeBack->Write(*changed); };
+  return Publish(FLazyLock, FExtraFields, std::move(fields));
 }
 
 std::shared_ptr<IMEAttachments> TIMESettings::ExtraAttachments() {
-  if (!FExtraAttachments) {
-    FExtraAttachments = std::make_shared<TIMEAttachments>();
-    ParseAttachmentsText(ReadText("AddAttachs"), *FExtraAttachments);
+  {
+    std::lock_guard<std::mutex> guard(FLazyLock);
+    if (FExtraAttachments) return FExtraAttachments;
   }
-  return FExtraAttachments;
+  auto attachments = std::make_shared<TIMEAttachments>();
+  ParseAttachmentsText(ReadText("AddAttachs"), *attachments);
+  return Publish(FLazyLock, FExtraAttachments, std::move(attachments));
 }
 
 bool TIMESettings::PluginEnabled(const std::string& name) {
@@ -215,11 +252,14 @@ void TIMESettings::SetPluginEnabled(const std::string& name, bool enabled) {
 }
 
 std::string TIMESettings::VersionText() {
-  if (!FVersionText) {
-    const std::int32_t offset = ReadInt("VersionVar");
-    FVersionText = offset != 0 ? FEnvironment.VersionVariableText(FModule, offset) : std::string();
+  {
+    std::lock_guard<std::mutex> guard(FLazyLock);
+    if (FVersionText) return *FVersionText;
   }
-  return *FVersionText;
+  const std::int32_t offset = ReadInt("VersionVar");
+  std::optional<std::string> text =
+      offset != 0 ? FEnvironment.VersionVariableText(FModule, offset) : std::string();
+  return *Publish(FLazyLock, FVersionText, std::move(text));
 }
 
 std::unique_ptr<TMEAssistant> TIMESettings::BuildAssistant(const std::string& name) {

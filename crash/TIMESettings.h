@@ -3,7 +3,9 @@
 // by every user in the process), then the reporter's own module's settings,
 // then the built-in defaults. Texts come back with their placeholders
 // expanded, the exception message and report placeholders left standing.
+// Any thread may read and write; the lists it hands out may outlive it.
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "crash/IMESettings.h"
@@ -62,6 +64,7 @@ class TIMESettings : public IMEModuleSettings {
   ISettingsEnvironment& Environment() { return FEnvironment; }
 
  private:
+  class TFieldsWriteBack;
   void Load();
 
   ISettingsEnvironment& FEnvironment;
@@ -69,9 +72,15 @@ class TIMESettings : public IMEModuleSettings {
   TModuleSettingsList* FList = nullptr;    // set with FEntry
   TModuleSettingsEntry* FEntry = nullptr;
   std::unique_ptr<TIMESettings> FReporterSettings;  // for another module's fallbacks
+  // Built on first use, by whichever thread comes first; FLazyLock guards the
+  // three members, never the building, which reads settings itself.
+  std::mutex FLazyLock;
   std::shared_ptr<TIMEFields> FExtraFields;
   std::shared_ptr<TIMEAttachments> FExtraAttachments;
   std::optional<std::string> FVersionText;
+  // Where the extra-fields lists write their changes back; cut off when this
+  // object goes, so that a list kept longer writes nothing.
+  std::shared_ptr<TFieldsWriteBack> FFieldsWriteBack;
   TIMEFields FFormCache;
 };
 

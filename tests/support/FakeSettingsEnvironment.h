@@ -56,10 +56,13 @@ class TFakeSettingsEnvironment : public ISettingsEnvironment {
     if (resource == found->second.resources.end()) return std::nullopt;
     return resource->second;
   }
-  std::string ModuleFileName(TModuleHandle module) override { return modules[module].fileName; }
-  std::string FileVersion(TModuleHandle module) override { return modules[module].fileVersion; }
+  // Reads only: the settings' threads call these at the same time.
+  std::string ModuleFileName(TModuleHandle module) override { return Module(module).fileName; }
+  std::string FileVersion(TModuleHandle module) override { return Module(module).fileVersion; }
   std::string VersionVariableText(TModuleHandle module, std::int32_t offset) override {
-    return modules[module].versionVariables[offset];
+    const auto& variables = Module(module).versionVariables;
+    const auto found = variables.find(offset);
+    return found == variables.end() ? std::string() : found->second;
   }
   TLocalTime Now() override { return now; }
   void ShowMessage(const std::string& text, const std::string& caption) override {
@@ -75,6 +78,11 @@ class TFakeSettingsEnvironment : public ISettingsEnvironment {
   }
 
  private:
+  const TModule& Module(TModuleHandle handle) const {
+    static const TModule kNone;
+    const auto found = modules.find(handle);
+    return found == modules.end() ? kNone : found->second;
+  }
   class TMutexLock : public ISettingsLock {
    public:
     void Lock() override { FMutex.lock(); }
