@@ -14,7 +14,8 @@ std::string WithProcessId(const char* prefix) {
   return name;
 }
 
-// Held while the buffer is created, opened or torn down.
+// Held while the buffer is created, opened or torn down. Declared after the
+// owner of the mutex handle, so that it is released before the handle closes.
 class TMutexHold {
  public:
   explicit TMutexHold(HANDLE mutex) : FMutex(mutex) { WaitForSingleObject(FMutex, INFINITE); }
@@ -26,13 +27,13 @@ class TMutexHold {
   HANDLE FMutex;
 };
 
-HANDLE CreateSharedMutex() {
+HANDLE CreateSharedMutex(const std::string& name) {
   // Everyone may open it: a null access list.
   SECURITY_DESCRIPTOR descriptor;
   InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-  return CreateMutexA(&attributes, FALSE, TSharedSettingsBuffer::MutexName().c_str());
+  return CreateMutexA(&attributes, FALSE, name.c_str());
 }
 
 }  // namespace
@@ -41,49 +42,56 @@ std::string TSharedSettingsBuffer::BufferName() { return WithProcessId("OstrelSe
 std::string TSharedSettingsBuffer::MutexName() { return WithProcessId("OstrelSettingsMtx"); }
 
 std::unique_ptr<TSharedSettingsBuffer> TSharedSettingsBuffer::Open() {
-  HANDLE mutex = CreateSharedMutex();
-  if (mutex == nullptr) return nullptr;
-  TSharedSettingsBlock* block = nullptr;
-  HANDLE mapping = nullptr;
+  return OpenNamed(BufferName(), MutexName());
+}
+
+std::unique_ptr<TSharedSettingsBuffer> TSharedSettingsBuffer::OpenNamed(const std::string& bufferName,
+                                                                        const std::string& mutexName) {
+  // Every handle is owned from the moment it exists: whichever step fails,
+  // the mutex is released, and what was opened is closed.
+  TKernelHandle mutex(CreateSharedMutex(mutexName));
+  if (!mutex) return nullptr;
+  std::unique_ptr<TSharedSettingsBuffer> buffer;
   {
-    TMutexHold hold(mutex);
-    mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                 sizeof(TSharedSettingsBlock), BufferName().c_str());
+    TMutexHold hold(mutex.Get());
+    TKernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                             sizeof(TSharedSettingsBlock), bufferName.c_str()));
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    if (mapping != nullptr)
-      block = static_cast<TSharedSettingsBlock*>(
-          MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(TSharedSettingsBlock)));
-    if (block == nullptr) {
-      if (mapping != nullptr) CloseHandle(mapping);
-      CloseHandle(mutex);
-      return nullptr;
-    }
+    if (!mapping) return nullptr;
+    TMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(TSharedSettingsBlock)));
+    if (!view) return nullptr;
+    const HANDLE mappingHandle = mapping.Get();
+    buffer.reset(new TSharedSettingsBuffer(std::move(mapping), std::move(view)));
+    // Nothing below can fail: the block is set up and counted only for a
+    // buffer that will uncount it.
+    TSharedSettingsBlock* block = buffer->FBlock;
     if (!existed) {
       block->RefCount = 0;
-      block->Mapping = mapping;
+      block->Mapping = mappingHandle;
       InitializeCriticalSection(&block->Lock);
       block->Head = nullptr;
       block->Reserved = 0;
     }
     ++block->RefCount;
   }
-  return std::unique_ptr<TSharedSettingsBuffer>(new TSharedSettingsBuffer(mutex, mapping, block));
+  buffer->FMutex = std::move(mutex);
+  return buffer;
 }
 
-TSharedSettingsBuffer::TSharedSettingsBuffer(HANDLE mutex, HANDLE mapping, TSharedSettingsBlock* block)
-    : FMutex(mutex), FMapping(mapping), FBlock(block) {
-  FList = std::make_unique<TModuleSettingsList>(*this, FBlock->Head);
-}
+TSharedSettingsBuffer::TSharedSettingsBuffer(TKernelHandle mapping, TMappedView view)
+    : FMapping(std::move(mapping)),
+      FView(std::move(view)),
+      FBlock(static_cast<TSharedSettingsBlock*>(FView.Get())),
+      FList(std::make_unique<TModuleSettingsList>(*this, FBlock->Head)) {}
 
 TSharedSettingsBuffer::~TSharedSettingsBuffer() {
   FList.reset();
-  {
-    TMutexHold hold(FMutex);
-    if (--FBlock->RefCount == 0) DeleteCriticalSection(&FBlock->Lock);
-    UnmapViewOfFile(FBlock);
-    CloseHandle(FMapping);
-  }
-  CloseHandle(FMutex);
+  TMutexHold hold(FMutex.Get());
+  if (--FBlock->RefCount == 0) DeleteCriticalSection(&FBlock->Lock);
+  // Gone before the mutex is released: a module opening the buffer next finds
+  // either a live block or none.
+  FView.Reset();
+  FMapping.Reset();
 }
 
 void TSharedSettingsBuffer::Lock() { EnterCriticalSection(&FBlock->Lock); }

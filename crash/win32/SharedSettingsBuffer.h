@@ -3,12 +3,14 @@
 // carries the reporter opens, so that all of them share one settings list:
 // "OstrelSettingsBuf$<pid>" guarded at creation and destruction by the
 // mutex "OstrelSettingsMtx$<pid>" (process id in lower-case hex).
+// Any thread may open or close a buffer; the list it holds has its own lock.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
 #include "crash/ModuleSettingsList.h"
+#include "platform/win32/HandleOwners.h"
 
 struct TSharedSettingsBlock {
   LONG RefCount;
@@ -22,6 +24,9 @@ class TSharedSettingsBuffer : public ISettingsLock {
  public:
   // nullptr when the buffer can be neither created nor opened.
   static std::unique_ptr<TSharedSettingsBuffer> Open();
+  // The same under other names (tests use names of their own).
+  static std::unique_ptr<TSharedSettingsBuffer> OpenNamed(const std::string& bufferName,
+                                                          const std::string& mutexName);
   ~TSharedSettingsBuffer() override;
 
   TModuleSettingsList& List() { return *FList; }
@@ -31,12 +36,13 @@ class TSharedSettingsBuffer : public ISettingsLock {
   static std::string MutexName();
 
  private:
-  TSharedSettingsBuffer(HANDLE mutex, HANDLE mapping, TSharedSettingsBlock* block);
+  TSharedSettingsBuffer(TKernelHandle mapping, TMappedView view);
   void Lock() override;
   void Unlock() override;
 
-  HANDLE FMutex;
-  HANDLE FMapping;  // this user's handle of the mapping
+  TKernelHandle FMutex;
+  TKernelHandle FMapping;  // this user's handle of the mapping
+  TMappedView FView;
   TSharedSettingsBlock* FBlock;
   std::unique_ptr<TModuleSettingsList> FList;
 };

@@ -8,6 +8,7 @@
 
 #include "crash/SettingsResource.h"
 #include "crash/win32/SharedSettingsBuffer.h"
+#include "platform/win32/HandleOwners.h"
 
 namespace {
 
@@ -74,13 +75,13 @@ bool TWin32SettingsEnvironment::ReporterInPackage() { return ReporterModule() !=
 
 std::vector<TModuleHandle> TWin32SettingsEnvironment::Modules() {
   std::vector<TModuleHandle> modules;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId());
-  if (snapshot == INVALID_HANDLE_VALUE) return modules;
+  // Owned: the list may fail to grow half-way.
+  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
+  if (!snapshot) return modules;
   MODULEENTRY32 entry;
   entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+  for (BOOL more = Module32First(snapshot.Get(), &entry); more; more = Module32Next(snapshot.Get(), &entry))
     modules.push_back(reinterpret_cast<TModuleHandle>(entry.hModule));
-  CloseHandle(snapshot);
   std::sort(modules.begin(), modules.end());
   return modules;
 }
@@ -158,13 +159,11 @@ void TWin32SettingsEnvironment::ShowMessage(const std::string& text, const std::
 }
 
 TModuleSettingsList* TWin32SettingsEnvironment::SharedSettings() {
-  if (!FBuffer && !FBufferFailed) {
+  // Threads that load settings for the first time at once all wait for the one open.
+  std::call_once(FBufferOpened, [this] {
     FBuffer = TSharedSettingsBuffer::Open();
-    if (!FBuffer) {
-      FBufferFailed = true;
-      ShowMessage("internal error (opening settings buffer)", kSettingsCaption);
-    }
-  }
+    if (!FBuffer) ShowMessage("internal error (opening settings buffer)", kSettingsCaption);
+  });
   return FBuffer ? &FBuffer->List() : nullptr;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The settings environment of a real Windows process: its loaded modules and
 // their resources, the shared settings buffer every module of the process
-// finds by name, and the system's message box.
+// finds by name, and the system's message box. Any thread may use it.
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "crash/SettingsEnvironment.h"
 #include "crash/TIMESettings.h"
@@ -30,8 +31,8 @@ class TWin32SettingsEnvironment : public ISettingsEnvironment {
   TModuleSettingsList* SharedSettings() override;
 
  private:
-  std::unique_ptr<TSharedSettingsBuffer> FBuffer;  // opened on first use
-  bool FBufferFailed = false;
+  std::once_flag FBufferOpened;
+  std::unique_ptr<TSharedSettingsBuffer> FBuffer;  // opened on first use; null when that failed
 };
 
 // The process's environment, made on first use.

@@ -1,12 +1,14 @@
 #include "framework/win32/Bitmap.h"
 
 #include "framework/Exception.h"
+#include "platform/win32/HandleOwners.h"
 
 void TBitmapCanvas::CreateHandle() {
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (dc == nullptr) throw Exception("Out of system resources");
-  FOldBitmap = SelectObject(dc, FBitmap->Handle());
-  SetHandle(dc);
+  TCreatedDC dc(CreateCompatibleDC(nullptr));
+  if (!dc) throw Exception("Out of system resources");
+  // Making the bitmap may fail too; the context must not outlive that.
+  FOldBitmap = SelectObject(dc.Get(), FBitmap->Handle());
+  SetHandle(dc.Release());
 }
 
 void TBitmapCanvas::FreeContext() {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "crash/SettingsResource.h"
 #include "crash/win32/SharedSettingsBuffer.h"
 #include "crash/win32/Win32SettingsEnvironment.h"
@@ -89,6 +94,66 @@ TEST_F(Win32SettingsTest, TheVersionVariableIsReadWithoutTrustingTheOffset) {
 TEST_F(Win32SettingsTest, MessageBoxesGoThroughTheSeam) {
   environment.ShowMessage("Internal error: Invalid settings resource ($5).", kSettingsCaption);
   EXPECT_EQ(boxes, std::vector<std::string>{"Ostrel: Internal error: Invalid settings resource ($5)."});
+}
+
+TEST_F(Win32SettingsTest, AFailedOpenOfTheSharedBufferReleasesTheMutexAndKeepsNoHandle) {
+  const std::string suffix = "$" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+  const std::string bufferName = "RavelinTestBuf" + suffix;
+  const std::string mutexName = "RavelinTestMtx" + suffix;
+  // Another module's handle keeps the mutex alive across the failed open.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, mutexName.c_str());
+  ASSERT_NE(mutex, nullptr);
+  struct Case {
+    const char* name;
+    std::function<HANDLE()> squat;  // takes the buffer's name so that the open fails
+  };
+  const Case cases[] = {
+      {"the name is an event's: no mapping",
+       [&] { return CreateEventA(nullptr, TRUE, FALSE, bufferName.c_str()); }},
+      {"a read-only mapping of the name: no view",
+       [&] { return CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 4096, bufferName.c_str()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HANDLE squatter = c.squat();
+    ASSERT_NE(squatter, nullptr);
+    EXPECT_EQ(TSharedSettingsBuffer::OpenNamed(bufferName, mutexName), nullptr);
+    DWORD waited = WAIT_FAILED;
+    std::thread([&] {
+      waited = WaitForSingleObject(mutex, 0);
+      if (waited == WAIT_OBJECT_0) ReleaseMutex(mutex);
+    }).join();
+    EXPECT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0));  // not left held by the failed open
+    CloseHandle(squatter);
+    HANDLE left = OpenFileMappingA(FILE_MAP_READ, FALSE, bufferName.c_str());
+    EXPECT_EQ(left, nullptr);  // no handle of the failed open keeps the name
+    if (left != nullptr) CloseHandle(left);
+  }
+
+  auto first = TSharedSettingsBuffer::OpenNamed(bufferName, mutexName);
+  ASSERT_NE(first, nullptr);
+  auto second = TSharedSettingsBuffer::OpenNamed(bufferName, mutexName);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(first->Block()->RefCount, 2);
+  second.reset();
+  EXPECT_EQ(first->Block()->RefCount, 1);
+  first.reset();
+  HANDLE left = OpenFileMappingA(FILE_MAP_READ, FALSE, bufferName.c_str());
+  EXPECT_EQ(left, nullptr);
+  if (left != nullptr) CloseHandle(left);
+  CloseHandle(mutex);
+}
+
+TEST_F(Win32SettingsTest, ThreadsLoadingSettingsForTheFirstTimeShareOneBuffer) {
+  TWin32SettingsEnvironment fresh;
+  constexpr int kThreads = 4;
+  std::vector<TModuleSettingsList*> lists(kThreads, nullptr);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; ++i) threads.emplace_back([&, i] { lists[i] = fresh.SharedSettings(); });
+  for (std::thread& thread : threads) thread.join();
+  ASSERT_NE(lists[0], nullptr);
+  for (TModuleSettingsList* list : lists) EXPECT_EQ(list, lists[0]);
+  EXPECT_TRUE(boxes.empty());
 }
 
 }  // namespace
