@@ -1,8 +1,10 @@
 #include "cli/ConsoleRun.h"
 
+#include "platform/SystemFileSystem.h"
 #include "worker/DirectoryWalk.h"
 
-const char* const kConsoleUsage =
+namespace {
+const char* const kUsageHead =
     "Usage: ravelin [--no-recursive] PATH\n"
     "\n"
     "Removes the file system compression of every file and directory inside PATH.\n"
@@ -14,7 +16,8 @@ const char* const kConsoleUsage =
     "File: \" or \"Found compressed Dir: \" and its path), followed by \"Uncompressed OK\"\n"
     "or \"Uncompression Failed\". The directory being scanned is shown on standard\n"
     "error. Ctrl+C stops the run before the next directory; a second Ctrl+C ends it\n"
-    "at once. Symbolic links are never followed.\n"
+    "at once.\n";
+const char* const kUsageTail =
     "\n"
     "Options:\n"
     "  --no-recursive   do not enter subdirectories\n"
@@ -22,8 +25,6 @@ const char* const kConsoleUsage =
     "  --               end of options (for a PATH that begins with '-')\n"
     "\n"
     "Exit status: 0 when no clear failed, 1 when any clear failed, 2 for a usage error.";
-
-namespace {
 
 // Walk output and the terminate request of a console run.
 class TConsoleWalkHost : public IWalkHost {
@@ -40,6 +41,11 @@ class TConsoleWalkHost : public IWalkHost {
 };
 
 }  // namespace
+
+std::string ConsoleUsage() {
+  // How links are treated differs between the systems: each build says its own.
+  return std::string(kUsageHead) + SystemLinkRule() + "\n" + kUsageTail;
+}
 
 TConsoleOptions ParseConsoleArguments(const std::vector<WideString>& arguments) {
   TConsoleOptions options;
@@ -76,12 +82,12 @@ int RunConsole(const std::vector<WideString>& arguments, TVolumeControl& volume,
                std::atomic<bool>& terminate) {
   const TConsoleOptions options = ParseConsoleArguments(arguments);
   if (options.help) {
-    lines.log(WideFromAscii(kConsoleUsage));
+    lines.log(WideFromAscii(ConsoleUsage().c_str()));
     return kExitClean;
   }
   if (!options.error.empty()) {
     lines.status(u"ravelin: " + options.error);
-    lines.status(WideFromAscii(kConsoleUsage));
+    lines.status(WideFromAscii(ConsoleUsage().c_str()));
     return kExitUsage;
   }
   TConsoleWalkHost host(lines, terminate);

@@ -3,6 +3,7 @@
 // lines on one stream and the status lines on the other.
 #include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/DirectoryLister.h"
@@ -31,4 +32,5 @@ int RunConsole(const std::vector<WideString>& arguments, TVolumeControl& volume,
                IDirectoryLister& lister, const TConsoleLines& lines,
                std::atomic<bool>& terminate);
 
-extern const char* const kConsoleUsage;
+// The text of --help, lines ending in "\n" but the last.
+std::string ConsoleUsage();

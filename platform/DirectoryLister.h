@@ -7,6 +7,9 @@
 #include "platform/WideString.h"
 
 constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+// Set beside the directory bit on a link to a directory; the walk looks only
+// at the directory bit.
+constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
 
 struct TFindData {
   WideString name;

@@ -12,3 +12,8 @@ bool TVolumeControl::ClearCompression(EntryHandle handle) {
   if (handle == kInvalidEntryHandle) return false;
   return SetCompression(handle, kCompressionFormatNone);
 }
+
+bool TVolumeControl::QueryIdentity(EntryHandle handle, TEntryIdentity& identity) {
+  if (handle == kInvalidEntryHandle) return false;
+  return GetIdentity(handle, identity);
+}

@@ -1,28 +1,18 @@
 #include "worker/DirectoryWalk.h"
 
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "controls/text/ElWideStringList.h"
 #include "platform/CodePage.h"
+#include "platform/ScopeGuard.h"
 
 namespace {
 // The object slot of an entry holds a flag, not an object.
 void* const kDirectoryFlag = reinterpret_cast<void*>(1);
 
 bool IsDotEntry(const WideString& name) { return name == u"." || name == u".."; }
-
-// Runs a release step when the scope ends, also when a hand-over raised.
-template <typename Release>
-class TScopeExit {
- public:
-  explicit TScopeExit(Release release) : FRelease(release) {}
-  ~TScopeExit() { FRelease(); }
-  TScopeExit(const TScopeExit&) = delete;
-  TScopeExit& operator=(const TScopeExit&) = delete;
-
- private:
-  Release FRelease;
-};
 }  // namespace
 
 WideString ComposeWalkText(const char* literal, const WideString& path) {
@@ -57,7 +47,7 @@ int TDirectoryWalk::ListDirectory(const WideString& pattern, TElWideStringList* 
   TFindData data;
   const FindHandle handle = FLister.FindFirst(pattern, data);
   if (handle == kInvalidFindHandle) return 0;
-  TScopeExit closeListing([&] { FLister.FindClose(handle); });
+  auto closeListing = OnScopeExit([&] { FLister.FindClose(handle); });
   int count = 0;
   do {
     if (data.attributes & kFileAttributeDirectory) {
@@ -74,9 +64,15 @@ int TDirectoryWalk::ListDirectory(const WideString& pattern, TElWideStringList* 
 }
 
 bool TDirectoryWalk::DecompressEntry(const WideString& path) {
+  bool identified = false;
+  return DecompressEntry(path, nullptr, identified);
+}
+
+bool TDirectoryWalk::DecompressEntry(const WideString& path, TEntryIdentity* identity,
+                                     bool& identified) {
   const EntryHandle handle = FVolume.OpenEntry(path);
   if (handle == kInvalidEntryHandle) return false;
-  TScopeExit closeEntry([&] { FVolume.CloseEntry(handle); });
+  auto closeEntry = OnScopeExit([&] { FVolume.CloseEntry(handle); });
   bool result = false;
   bool compressed = false;
   if (FVolume.QueryCompression(handle, compressed) && compressed) {
@@ -87,11 +83,24 @@ bool TDirectoryWalk::DecompressEntry(const WideString& path) {
     if (!result) ++FFailedClears;
     HandOverLogLine(WideFromAscii(result ? "Uncompressed OK" : "Uncompression Failed"));
   }
+  // Read on the handle that is open anyway: a directory reached through a
+  // link gives its target's identity.
+  if (identity != nullptr) identified = FVolume.QueryIdentity(handle, *identity);
   return result;
 }
 
-bool TDirectoryWalk::ScanDirectory(const WideString& path) {
+bool TDirectoryWalk::OnCurrentPath(const TEntryIdentity& identity) const {
+  return std::find(FCurrentPath.begin(), FCurrentPath.end(), identity) != FCurrentPath.end();
+}
+
+bool TDirectoryWalk::ScanDirectory(const WideString& path) { return ScanDirectory(path, nullptr); }
+
+bool TDirectoryWalk::ScanDirectory(const WideString& path, const TEntryIdentity* identity) {
   if (FHost.TerminateRequested()) return false;
+  if (identity != nullptr && OnCurrentPath(*identity)) {
+    HandOverStatusLine(ComposeWalkText("Skipping directory loop : ", path));
+    return false;
+  }
   auto entries = std::make_unique<TElWideStringList>();
   HandOverStatusLine(ComposeWalkText("Scanning directory : ", path));
   WideString pattern = path;
@@ -100,14 +109,32 @@ bool TDirectoryWalk::ScanDirectory(const WideString& path) {
   if (ListDirectory(pattern, entries.get(), true, true) <= 0) return false;
 
   // Downward, so that deleting the files never moves an entry still to come;
-  // afterwards only the directories remain, in listing order.
+  // afterwards only the directories remain, in listing order. The identity of
+  // each directory is kept for the second pass (unknown when it could not be
+  // read: such a directory is entered as any other).
+  std::vector<std::optional<TEntryIdentity>> identities;
   for (int i = entries->GetCount() - 1; i >= 0; --i) {
-    DecompressEntry(ChildPath(path, entries->Get(i)));
-    if (entries->GetObject(i) == nullptr) entries->Delete(i);
+    const bool isDirectory = entries->GetObject(i) != nullptr;
+    TEntryIdentity entryIdentity;
+    bool identified = false;
+    DecompressEntry(ChildPath(path, entries->Get(i)),
+                    FRecursive && isDirectory ? &entryIdentity : nullptr, identified);
+    if (!isDirectory)
+      entries->Delete(i);
+    else
+      identities.push_back(identified ? std::optional<TEntryIdentity>(entryIdentity) : std::nullopt);
   }
+  std::reverse(identities.begin(), identities.end());
   if (FRecursive) {
+    if (identity != nullptr) FCurrentPath.push_back(*identity);
+    auto leave = OnScopeExit([&] {
+      if (identity != nullptr) FCurrentPath.pop_back();
+    });
     const int count = entries->GetCount();
-    for (int i = 0; i < count; ++i) ScanDirectory(ChildPath(path, entries->Get(i)));
+    for (int i = 0; i < count; ++i) {
+      const std::optional<TEntryIdentity>& child = identities[static_cast<size_t>(i)];
+      ScanDirectory(ChildPath(path, entries->Get(i)), child ? &*child : nullptr);
+    }
   }
   return true;
 }

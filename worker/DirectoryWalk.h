@@ -1,7 +1,11 @@
 #pragma once
 // The body of a run: lists a directory, clears the compression of every
 // compressed entry in it (last listed first) and then, when recursive, walks
-// each subdirectory in listing order, depth first.
+// each subdirectory in listing order, depth first. A subdirectory that is the
+// same directory as one the walk is already inside (reached again through a
+// link) is not entered: that walk would never end.
+#include <vector>
+
 #include "platform/DirectoryLister.h"
 #include "platform/VolumeControl.h"
 #include "platform/WideString.h"
@@ -31,6 +35,9 @@ class TDirectoryWalk {
   int FailedClears() const { return FFailedClears; }
 
  private:
+  bool ScanDirectory(const WideString& path, const TEntryIdentity* identity);
+  bool DecompressEntry(const WideString& path, TEntryIdentity* identity, bool& identified);
+  bool OnCurrentPath(const TEntryIdentity& identity) const;
   WideString ChildPath(const WideString& path, const WideString& name) const;
   void HandOverLogLine(const WideString& line);
   void HandOverStatusLine(const WideString& line);
@@ -42,6 +49,9 @@ class TDirectoryWalk {
   WideString FLogLine;
   WideString FStatusLine;
   int FFailedClears = 0;
+  // The identities of the directories being walked, outermost first; the
+  // start directory is never opened, so its identity is not among them.
+  std::vector<TEntryIdentity> FCurrentPath;
 };
 
 // A fixed literal and a path, composed in the narrow system code page: a

@@ -41,4 +41,12 @@ bool TPosixVolumeControl::SetCompression(EntryHandle handle, std::uint16_t forma
   return ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
 }
 
+bool TPosixVolumeControl::GetIdentity(EntryHandle handle, TEntryIdentity& identity) {
+  struct stat info;
+  if (fstat(static_cast<int>(handle), &info) != 0) return false;
+  identity.volume = static_cast<std::uint64_t>(info.st_dev);
+  identity.file = static_cast<std::uint64_t>(info.st_ino);
+  return true;
+}
+
 void TPosixVolumeControl::Close(EntryHandle handle) { close(static_cast<int>(handle)); }

@@ -8,5 +8,6 @@ class TPosixVolumeControl : public TVolumeControl {
   EntryHandle Open(const WideString& path) override;
   bool GetCompression(EntryHandle handle, std::uint16_t& format) override;
   bool SetCompression(EntryHandle handle, std::uint16_t format) override;
+  bool GetIdentity(EntryHandle handle, TEntryIdentity& identity) override;
   void Close(EntryHandle handle) override;
 };

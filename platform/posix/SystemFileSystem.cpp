@@ -10,3 +10,5 @@ std::unique_ptr<TVolumeControl> CreateSystemVolumeControl() {
 std::unique_ptr<IDirectoryLister> CreateSystemDirectoryLister() {
   return std::make_unique<TPosixDirectoryLister>();
 }
+
+const char* SystemLinkRule() { return "Symbolic links are never followed."; }

@@ -25,9 +25,24 @@ TSimulatedEntry* ChildNamed(TSimulatedEntry& parent, const WideString& name) {
   return nullptr;
 }
 
+// The entry a path that ends here reaches: a link's target, else the entry.
+TSimulatedEntry* Reached(TSimulatedEntry* entry) {
+  return entry != nullptr && entry->linkTarget != nullptr ? entry->linkTarget : entry;
+}
+
+constexpr std::uint64_t kSimulatedVolumeSerial = 0x5EED;
+
+std::uint32_t AttributesOf(const TSimulatedEntry& entry) {
+  if (entry.linkTarget != nullptr) return kFileAttributeDirectory | kFileAttributeReparsePoint;
+  return entry.isDirectory ? kFileAttributeDirectory : 0u;
+}
+
 }  // namespace
 
-TSimulatedVolume::TSimulatedVolume() { FRoot.isDirectory = true; }
+TSimulatedVolume::TSimulatedVolume() {
+  FRoot.isDirectory = true;
+  FRoot.identity = {kSimulatedVolumeSerial, 0};
+}
 
 TSimulatedEntry& TSimulatedVolume::AddDirectory(const WideString& path, std::uint16_t format) {
   return Add(path, true, format);
@@ -50,9 +65,12 @@ TSimulatedEntry& TSimulatedVolume::Add(const WideString& path, bool isDirectory,
       child = node->children.back().get();
       child->name = parts[i];
       child->isDirectory = !last || isDirectory;
+      child->identity = {kSimulatedVolumeSerial, FNextFileNumber++};
     }
     if (!child->isDirectory && !last)
       throw std::invalid_argument("simulated volume: a file has no children");
+    if (child->linkTarget != nullptr && !last)
+      throw std::invalid_argument("simulated volume: add beneath the link's target instead");
     node = child;
   }
   node->isDirectory = isDirectory;
@@ -60,9 +78,20 @@ TSimulatedEntry& TSimulatedVolume::Add(const WideString& path, bool isDirectory,
   return *node;
 }
 
+TSimulatedEntry& TSimulatedVolume::AddDirectoryLink(const WideString& path, const WideString& target) {
+  TSimulatedEntry* reached = Reached(Find(target));
+  if (reached == nullptr || !reached->isDirectory)
+    throw std::invalid_argument("simulated volume: a link needs an existing directory");
+  if (Find(path) != nullptr) throw std::invalid_argument("simulated volume: the link's path is taken");
+  TSimulatedEntry& link = Add(path, true, kCompressionFormatNone);
+  link.linkTarget = reached;
+  return link;
+}
+
 TSimulatedEntry* TSimulatedVolume::Find(const WideString& path) {
   TSimulatedEntry* node = &FRoot;
   for (const WideString& part : SplitPath(path)) {
+    node = Reached(node);
     if (!node->isDirectory) return nullptr;
     node = ChildNamed(*node, part);
     if (node == nullptr) return nullptr;
@@ -103,7 +132,7 @@ TSimulatedVolume::TListing* TSimulatedVolume::ListingOf(FindHandle handle) {
 
 EntryHandle TSimulatedVolume::Open(const WideString& path) {
   Record("Open", path);
-  TSimulatedEntry* entry = Find(path);
+  TSimulatedEntry* entry = Reached(Find(path));
   if (entry == nullptr || entry == &FRoot || entry->failOpen) return kInvalidEntryHandle;
   FHandles.push_back({entry, path, true});
   return static_cast<EntryHandle>(FHandles.size() - 1);
@@ -125,6 +154,14 @@ bool TSimulatedVolume::SetCompression(EntryHandle handle, std::uint16_t format) 
   return true;
 }
 
+bool TSimulatedVolume::GetIdentity(EntryHandle handle, TEntryIdentity& identity) {
+  TOpenEntry* open = OpenEntryOf(handle);
+  Record("GetIdentity", open ? open->path : WideString());
+  if (open == nullptr || open->entry->failIdentity) return false;
+  identity = open->entry->identity;
+  return true;
+}
+
 void TSimulatedVolume::Close(EntryHandle handle) {
   TOpenEntry* open = OpenEntryOf(handle);
   Record("Close", open ? open->path : WideString());
@@ -134,13 +171,13 @@ void TSimulatedVolume::Close(EntryHandle handle) {
 FindHandle TSimulatedVolume::FindFirst(const WideString& pattern, TFindData& data) {
   Record("FindFirst", pattern);
   if (pattern.size() < 1 || pattern.back() != u'*') return kInvalidFindHandle;
-  TSimulatedEntry* directory = Find(pattern.substr(0, pattern.size() - 1));
+  TSimulatedEntry* directory = Reached(Find(pattern.substr(0, pattern.size() - 1)));
   if (directory == nullptr || !directory->isDirectory) return kInvalidFindHandle;
   TListing listing{pattern, {}, 1, true};
   listing.entries.push_back({u".", kFileAttributeDirectory});
   listing.entries.push_back({u"..", kFileAttributeDirectory});
   for (const auto& child : directory->children)
-    listing.entries.push_back({child->name, child->isDirectory ? kFileAttributeDirectory : 0u});
+    listing.entries.push_back({child->name, AttributesOf(*child)});
   data = listing.entries.front();
   FListings.push_back(std::move(listing));
   return static_cast<FindHandle>(FListings.size() - 1);

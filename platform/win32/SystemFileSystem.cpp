@@ -10,3 +10,8 @@ std::unique_ptr<TVolumeControl> CreateSystemVolumeControl() {
 std::unique_ptr<IDirectoryLister> CreateSystemDirectoryLister() {
   return std::make_unique<TWin32DirectoryLister>();
 }
+
+const char* SystemLinkRule() {
+  return "A link to a directory is entered like a directory, except one that leads back\n"
+         "into a directory the walk is already inside: that one is skipped.";
+}

@@ -15,32 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Shell.h"
+
 namespace {
 
 using Strings = std::vector<std::string>;
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// Runs a shell command; returns its exit status and, in output, its stdout.
-int Shell(const std::string& command, std::string* output = nullptr) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return -1;
-  std::string text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
-  const int status = pclose(pipe);
-  if (output) *output = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool HasCommand(const char* name) {
-  return Shell(std::string("command -v ") + name + " >/dev/null 2>&1") == 0;
-}
 
 // The entry names of a directory in the order the file system lists them.
 Strings ListingOrder(const std::string& directory) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/EscapedUtf8.h"
 #include "platform/simulated/SimulatedVolume.h"
 
@@ -108,6 +110,28 @@ TEST(ConsoleRun, UsageErrorsAndHelpTouchNothing) {
   ASSERT_EQ(run.out.size(), 1u);
   EXPECT_NE(run.out[0].find("--no-recursive"), std::string::npos);
   EXPECT_TRUE(run.volume.Calls().empty());
+}
+
+TEST(ConsoleRun, HelpTellsHowThisBuildTreatsLinks) {
+  ConsoleRun run;
+  ASSERT_EQ(run({u"--help"}), kExitClean);
+  ASSERT_EQ(run.out.size(), 1u);
+  const std::string& help = run.out[0];
+#ifdef _WIN32
+  // Links to directories are walked here; only a loop is cut.
+  EXPECT_EQ(help.find("never followed"), std::string::npos);
+  EXPECT_NE(help.find("A link to a directory is entered like a directory, except one that leads back\n"
+                      "into a directory the walk is already inside: that one is skipped.\n"),
+            std::string::npos);
+#else
+  EXPECT_NE(help.find("\nat once.\nSymbolic links are never followed.\n\nOptions:"), std::string::npos);
+#endif
+  size_t start = 0;
+  while (start < help.size()) {
+    const size_t end = std::min(help.find('\n', start), help.size());
+    EXPECT_LE(end - start, 82u) << help.substr(start, end - start);
+    start = end + 1;
+  }
 }
 
 }  // namespace

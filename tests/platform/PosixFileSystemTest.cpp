@@ -11,6 +11,7 @@
 #include "platform/EscapedUtf8.h"
 #include "platform/posix/PosixDirectoryLister.h"
 #include "platform/posix/PosixVolumeControl.h"
+#include "tests/support/IdentityCheck.h"
 
 namespace {
 
@@ -69,6 +70,13 @@ TEST_F(PosixFileSystemTest, ListsEveryEntryWithDotsAndNeverCallsALinkADirectory)
   EXPECT_EQ(List(Wide("") + u"/*"), expected);
   // A trailing separator at the join lists the same directory.
   EXPECT_EQ(List(Wide("") + u"//*"), expected);
+}
+
+TEST_F(PosixFileSystemTest, IdentitiesComeFromTheOpenedDescriptor) {
+  TPosixVolumeControl volume;
+  ExpectIdentitiesTellEntriesApart(volume, {{"dir", {Wide("dir"), Wide("dir/../dir"), Wide("./dir")}},
+                                            {"file", {Wide("file"), Wide("dir/../file")}},
+                                            {"root", {Wide(""), Wide("dir/..")}}});
 }
 
 TEST_F(PosixFileSystemTest, WhatIsNoDirectoryGivesNoListing) {

@@ -8,6 +8,7 @@
 #include "platform/SystemFileSystem.h"
 #include "platform/win32/Win32DirectoryLister.h"
 #include "platform/win32/Win32VolumeControl.h"
+#include "tests/support/IdentityCheck.h"
 #include "tests/support/RecordingWalkHost.h"
 #include "worker/DirectoryWalk.h"
 
@@ -94,6 +95,14 @@ TEST_F(Win32FileSystemTest, OpensFilesAndDirectoriesButNotWhatIsMissingOrHeldWit
     EXPECT_NE(handle, kInvalidEntryHandle);
     if (handle != kInvalidEntryHandle) volume.CloseEntry(handle);
   }
+}
+
+TEST_F(Win32FileSystemTest, IdentitiesComeFromTheOpenedHandle) {
+  TWin32VolumeControl volume;
+  ExpectIdentitiesTellEntriesApart(
+      volume, {{"dir", {Path(u"dir"), root + u"\\.\\dir", Path(u"dir\\..\\dir")}},
+               {"file", {Path(u"file"), Path(u"dir\\..\\file")}},
+               {"wide", {Path(wideDir)}}});
 }
 
 TEST_F(Win32FileSystemTest, AReadOnlyFileIsNotOpenedForWritingData) {

@@ -287,4 +287,89 @@ TEST_F(DirectoryWalkTest, ListDirectoryTakesWhatItIsAskedFor) {
   EXPECT_EQ(volume.OpenHandles(), 0);
 }
 
+Strings StatusesOf(const TRecordingWalkHost& host) {
+  Strings statuses;
+  for (const std::string& event : host.events)
+    if (event.rfind("status: ", 0) == 0) statuses.push_back(event.substr(8));
+  return statuses;
+}
+
+TEST_F(DirectoryWalkTest, ADirectoryAlreadyOnTheCurrentPathIsNotEnteredAgain) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<WideString, WideString>> links;  // link, target
+    Strings statuses;
+  };
+  const Case cases[] = {
+      {"a link to its own directory",
+       {{u"C:\\d\\A\\self", u"C:\\d\\A"}},
+       {"Scanning directory : C:\\d", "Scanning directory : C:\\d\\A",
+        "Scanning directory : C:\\d\\A\\A1", "Skipping directory loop : C:\\d\\A\\self",
+        "Scanning directory : C:\\d\\B"}},
+      {"a link two levels up",
+       {{u"C:\\d\\A\\A1\\up", u"C:\\d\\A"}},
+       {"Scanning directory : C:\\d", "Scanning directory : C:\\d\\A",
+        "Scanning directory : C:\\d\\A\\A1", "Skipping directory loop : C:\\d\\A\\A1\\up",
+        "Scanning directory : C:\\d\\B"}},
+      // The start directory is listed, never opened: its identity is learnt
+      // one level down, when the link is entered once.
+      {"a link to the start directory",
+       {{u"C:\\d\\B\\top", u"C:\\d"}},
+       {"Scanning directory : C:\\d", "Scanning directory : C:\\d\\A",
+        "Scanning directory : C:\\d\\A\\A1", "Scanning directory : C:\\d\\B",
+        "Scanning directory : C:\\d\\B\\top", "Scanning directory : C:\\d\\B\\top\\A",
+        "Scanning directory : C:\\d\\B\\top\\A\\A1",
+        "Skipping directory loop : C:\\d\\B\\top\\B"}},
+      // Not loops: the same directory reached twice side by side is walked twice.
+      {"links to a sibling",
+       {{u"C:\\d\\A\\toB", u"C:\\d\\B"}, {u"C:\\d\\toB", u"C:\\d\\B"}},
+       {"Scanning directory : C:\\d", "Scanning directory : C:\\d\\A",
+        "Scanning directory : C:\\d\\A\\A1", "Scanning directory : C:\\d\\A\\toB",
+        "Scanning directory : C:\\d\\B", "Scanning directory : C:\\d\\toB"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TSimulatedVolume fresh;
+    fresh.AddDirectory(u"C:\\d\\A\\A1");
+    fresh.AddFile(u"C:\\d\\B\\f", 1);
+    for (const auto& [link, target] : c.links) fresh.AddDirectoryLink(link, target);
+    TRecordingWalkHost freshHost;
+    TDirectoryWalk walk(fresh, fresh, freshHost, true);
+    EXPECT_TRUE(walk.ScanDirectory(u"C:\\d"));
+    EXPECT_EQ(StatusesOf(freshHost), c.statuses);
+    // B's file is cleared through whichever path reaches it first, once.
+    EXPECT_EQ(fresh.PathsOf("SetCompression").size(), 1u);
+    EXPECT_EQ(fresh.OpenHandles(), 0);
+  }
+}
+
+TEST_F(DirectoryWalkTest, TheIdentityIsReadOnTheDirectorysOwnHandleAndOnlyForDirectoriesToEnter) {
+  volume.AddDirectory(u"C:\\d\\S", 1);
+  volume.AddFile(u"C:\\d\\f", 1);
+  volume.AddDirectory(u"C:\\d\\T").failIdentity = true;
+  volume.AddDirectory(u"C:\\d\\U").failQuery = true;
+  Scan(u"C:\\d");
+  Strings calls;
+  for (const TSimulatedCall& call : volume.Calls())
+    if (call.operation != "FindFirst" && call.operation != "FindNext" && call.operation != "FindClose")
+      calls.push_back(call.operation + " " + Utf8(call.path));
+  EXPECT_EQ(calls, (Strings{"Open C:\\d\\U", "GetCompression C:\\d\\U", "GetIdentity C:\\d\\U",
+                            "Close C:\\d\\U", "Open C:\\d\\T", "GetCompression C:\\d\\T",
+                            "GetIdentity C:\\d\\T", "Close C:\\d\\T", "Open C:\\d\\f",
+                            "GetCompression C:\\d\\f", "IsDirectory C:\\d\\f",
+                            "SetCompression C:\\d\\f", "Close C:\\d\\f", "Open C:\\d\\S",
+                            "GetCompression C:\\d\\S", "IsDirectory C:\\d\\S",
+                            "SetCompression C:\\d\\S", "GetIdentity C:\\d\\S", "Close C:\\d\\S"}));
+  // A directory whose identity could not be read is entered as before.
+  EXPECT_EQ(StatusesOf(host), (Strings{"Scanning directory : C:\\d", "Scanning directory : C:\\d\\S",
+                                       "Scanning directory : C:\\d\\T", "Scanning directory : C:\\d\\U"}));
+
+  TSimulatedVolume flat;
+  flat.AddDirectory(u"C:\\d\\S", 1);
+  TRecordingWalkHost flatHost;
+  TDirectoryWalk walk(flat, flat, flatHost, false);
+  walk.ScanDirectory(u"C:\\d");
+  EXPECT_TRUE(flat.PathsOf("GetIdentity").empty());
+}
+
 }  // namespace
