@@ -5,7 +5,7 @@
 #include "app/FolderBrowser.h"
 #include "framework/win32/Application.h"
 #include "platform/CodePage.h"
-#include "worker/WorkingThread.h"
+#include "app/WorkingThread.h"
 
 TRavelinMainForm* RavelinMainForm = nullptr;
 WorkingThread* DoIt = nullptr;

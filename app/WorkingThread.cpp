@@ -1,4 +1,4 @@
-#include "worker/WorkingThread.h"
+#include "app/WorkingThread.h"
 
 #include <memory>
 

@@ -1,7 +1,10 @@
 #pragma once
 // The background thread of one run in the window: it runs the walk over the
 // path it was given and hands each log and status line over to the main
-// thread, which shows it in the main window's log and status bar.
+// thread, which shows it in the main window's log and status bar. It lives
+// beside the window it reaches; the walk below it knows nothing of windows.
+// Threads: created, resumed and terminated by the main thread; the walk's
+// side runs on the worker thread, the two hand-overs on the main thread.
 #include "framework/win32/Thread.h"
 #include "platform/DirectoryLister.h"
 #include "platform/VolumeControl.h"

@@ -14,7 +14,7 @@
 
 #include "app/RavelinMain.h"
 #include "framework/win32/Application.h"
-#include "worker/WorkingThread.h"
+#include "app/WorkingThread.h"
 
 namespace {
 

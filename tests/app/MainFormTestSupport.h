@@ -12,7 +12,7 @@
 #include "app/RavelinMain.h"
 #include "platform/simulated/SimulatedVolume.h"
 #include "tests/support/Win32GuiTestSupport.h"
-#include "worker/WorkingThread.h"
+#include "app/WorkingThread.h"
 
 class MainWindowTest : public ::testing::Test {
  protected:
