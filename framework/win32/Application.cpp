@@ -4,6 +4,7 @@
 
 #include "framework/win32/Control.h"
 #include "framework/win32/Form.h"
+#include "framework/win32/TaskWindows.h"
 #include "framework/win32/Thread.h"
 #include "framework/win32/UtilityWindow.h"
 #include "framework/win32/WinControl.h"
@@ -26,21 +27,6 @@ WideString ModuleBaseName() {
 void PostWakeUp() {
   if (Application != nullptr && Application->Handle() != nullptr)
     PostMessageW(Application->Handle(), WM_NULL, 0, 0);
-}
-
-// The windows of this thread that a modal box disables, and gives back.
-struct TTaskWindows {
-  HWND except;
-  std::vector<HWND> disabled;
-};
-
-BOOL CALLBACK DisableTaskWindow(HWND window, LPARAM data) {
-  auto* task = reinterpret_cast<TTaskWindows*>(data);
-  if (window != task->except && IsWindowVisible(window) && IsWindowEnabled(window)) {
-    task->disabled.push_back(window);
-    EnableWindow(window, FALSE);
-  }
-  return TRUE;
 }
 
 TApplication gApplication;
@@ -101,12 +87,29 @@ void TApplication::Run() {
 }
 
 bool TApplication::IsKeyMsg(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
-  TWinControl* control = TWinControl::FindControl(msg.hwnd);
+  if (msg.message != WM_KEYDOWN) return false;
+  // What a control must claim (WM_GETDLGCODE) to get the key for itself.
+  LRESULT claim = 0;
+  switch (msg.wParam) {
+    case VK_TAB: claim = DLGC_WANTTAB; break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: claim = DLGC_WANTARROWS; break;
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_EXECUTE:
+    case VK_CANCEL: break;
+    default: return false;
+  }
+  // A native window inside one of our controls counts as that control.
+  TWinControl* control = nullptr;
+  for (HWND window = msg.hwnd; window != nullptr && control == nullptr; window = GetParent(window))
+    control = TWinControl::FindControl(window);
   if (control == nullptr) return false;
   const LRESULT code =
       SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
-  if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+  if (code & (claim | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
   TWinControl* root = control;
   while (root->Parent() != nullptr) root = root->Parent();
   return root->Perform(CM_DIALOGKEY, msg.wParam) != 0;
@@ -139,7 +142,8 @@ void TApplication::HandleMessage() {
 void TApplication::Idle() {
   TControlCanvas::FreeDeviceContexts();
   bool done = true;
-  if (OnIdle) OnIdle(this, done);
+  // A modal window on another thread idles here too; OnIdle is the main thread's.
+  if (OnIdle && GetCurrentThreadId() == MainThreadID) OnIdle(this, done);
   if (CheckSynchronize()) done = false;
   if (done) WaitMessage();
 }
@@ -149,11 +153,11 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 int TApplication::MessageBox(const WideString& text, const WideString& caption, UINT flags) {
   HWND active = GetActiveWindow();
   HWND focus = GetFocus();
-  TTaskWindows task{FHandle, {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&task));
-  const int result = ::MessageBoxW(FHandle, W(text), W(caption), flags);
-  for (HWND window : task.disabled)
-    if (IsWindow(window)) EnableWindow(window, TRUE);
+  int result;
+  {
+    TDisabledTaskWindows disabled(FHandle);
+    result = ::MessageBoxW(FHandle, W(text), W(caption), flags);
+  }
   if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
   if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
   return result;
