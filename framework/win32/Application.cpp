@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/UnicodeHint.h"
 #include "framework/win32/Control.h"
 #include "framework/win32/Form.h"
 #include "framework/win32/TaskWindows.h"
@@ -29,6 +30,9 @@ void PostWakeUp() {
     PostMessageW(Application->Handle(), WM_NULL, 0, 0);
 }
 
+constexpr UINT_PTR kHintTimer = 1;
+constexpr UINT_PTR kHideTimer = 2;
+
 TApplication gApplication;
 }  // namespace
 
@@ -48,6 +52,8 @@ TApplication::TApplication() : TComponent(nullptr), FTitle(ModuleBaseName()) {
 
 TApplication::~TApplication() {
   WakeMainThread = nullptr;
+  FHintWindow.reset();
+  SetHintControl(nullptr);
   DestroyComponents();
   DeallocateHWnd(FHandle);
   FHandle = nullptr;
@@ -64,11 +70,23 @@ void TApplication::SetTitle(const WideString& value) {
 void TApplication::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == opRemove && component == FMainForm) FMainForm = nullptr;
+  if (operation == opRemove && component == FHintControl) {
+    FHintControl = nullptr;
+    HideHint();
+  }
 }
 
 void TApplication::WndProc(TMessage& message) {
   if (message.Msg == WM_NULL) {
     CheckSynchronize();
+    return;
+  }
+  if (message.Msg == WM_TIMER && (message.WParam == kHintTimer || message.WParam == kHideTimer)) {
+    KillTimer(FHandle, message.WParam);
+    if (message.WParam == kHintTimer)
+      HintTimerExpired();
+    else
+      CancelHint();
     return;
   }
   message.Result = DefWindowProcW(FHandle, message.Msg, message.WParam, message.LParam);
@@ -121,11 +139,138 @@ bool TApplication::ProcessMessage(MSG& msg) {
     FTerminated = true;
     return true;
   }
+  if (GetCurrentThreadId() == MainThreadID) HintMouseMessage(msg);
   if (!IsKeyMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
   return true;
+}
+
+// --- Hints --------------------------------------------------------------------
+
+void TApplication::SetShowHint(bool value) {
+  if (value == FShowHint) return;
+  FShowHint = value;
+  if (!value) {
+    HideHint();
+    FHintWindow.reset();
+  }
+}
+
+void TApplication::SetHint(const std::string& value) {
+  if (value == FHint) return;
+  FHint = value;
+  if (OnHint) OnHint(this);
+}
+
+void TApplication::SetHintControl(TControl* control) {
+  if (control == FHintControl) return;
+  if (FHintControl != nullptr) RemoveFreeNotification(FHintControl);
+  FHintControl = control;
+  if (control != nullptr) FreeNotification(control);
+}
+
+TControl* TApplication::ControlUnderMouse(POINT screen) {
+  TWinControl* windowed = nullptr;
+  for (HWND window = WindowFromPoint(screen); window != nullptr && windowed == nullptr; window = GetParent(window))
+    windowed = TWinControl::FindControl(window);
+  if (windowed == nullptr) return nullptr;
+  POINT client = screen;
+  ScreenToClient(windowed->Handle(), &client);
+  TControl* graphic = windowed->ControlAtPos(client);
+  return graphic != nullptr ? graphic : windowed;
+}
+
+void TApplication::HintMouseMessage(const MSG& msg) {
+  switch (msg.message) {
+    case WM_MOUSEMOVE: break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEWHEEL:
+    case WM_NCLBUTTONDOWN:
+      if (FHintControl != nullptr) CancelHint();
+      return;
+    default: return;
+  }
+  POINT screen = msg.pt;
+  TControl* control = ControlUnderMouse(screen);
+  if (FHintWindow != nullptr && FHintWindow.get() == control) return;
+  if (control != FHintControl) {
+    const bool wasShown = FHintShown;
+    HideHint();
+    FHintCancelled = false;
+    SetHintControl(control);
+    SetHint(control != nullptr ? GetLongHint(control->Hint()) : std::string());
+    if (control != nullptr) StartHintTimer(kHintTimer, wasShown ? FHintShortPause : FHintPause);
+    return;
+  }
+  if (FHintShown && control != nullptr) {
+    const POINT client = control->ScreenToClient(screen);
+    if (!PtInRect(&FHintCursorRect, client)) {
+      // Another part of the same control: its hint may differ.
+      HideHint();
+      StartHintTimer(kHintTimer, FHintShortPause);
+    }
+  }
+}
+
+void TApplication::StartHintTimer(UINT_PTR id, int ms) {
+  if (FHandle != nullptr) SetTimer(FHandle, id, static_cast<UINT>(ms > 0 ? ms : 1), nullptr);
+}
+
+void TApplication::HintTimerExpired() {
+  POINT cursor;
+  if (FHintControl == nullptr || FHintCancelled || !GetCursorPos(&cursor)) return;
+  if (ControlUnderMouse(cursor) != FHintControl) return;
+  ActivateHint(cursor);
+}
+
+void TApplication::ActivateHint(POINT cursorPos) {
+  TControl* control = ControlUnderMouse(cursorPos);
+  if (control == nullptr) return;
+  if (control != FHintControl) SetHintControl(control);
+  if (!FShowHint || !control->ShowHint()) return;
+  THintInfo info;
+  info.HintControl = control;
+  info.CursorPos = control->ScreenToClient(cursorPos);
+  info.CursorRect = control->ClientRect();
+  info.HintStr = GetShortHint(control->Hint());
+  info.HintMaxWidth = GetSystemMetrics(SM_CXSCREEN);
+  // Below the cursor's picture.
+  info.HintPos = POINT{cursorPos.x, cursorPos.y + GetSystemMetrics(SM_CYCURSOR) * 3 / 4};
+  info.HideTimeout = FHintHidePause;
+  if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0) return;
+  if (NarrowHintPart(info.HintStr).empty()) return;
+  if (FHintWindow == nullptr) {
+    FHintWindow.reset(HintWindowClass ? HintWindowClass(nullptr) : new THintWindow(nullptr));
+    if (FHintWindow == nullptr) return;
+  }
+  RECT rect = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
+  OffsetRect(&rect, info.HintPos.x, info.HintPos.y);
+  FHintWindow->ActivateHint(rect, info.HintStr);
+  FHintShown = true;
+  FHintCursorRect = info.CursorRect;
+  if (info.HideTimeout > 0) StartHintTimer(kHideTimer, info.HideTimeout);
+  if (info.ReshowTimeout > 0) StartHintTimer(kHintTimer, info.ReshowTimeout);
+}
+
+void TApplication::HideHint() {
+  if (FHandle != nullptr) {
+    KillTimer(FHandle, kHintTimer);
+    KillTimer(FHandle, kHideTimer);
+  }
+  if (FHintWindow != nullptr) FHintWindow->ReleaseHandle();
+  FHintShown = false;
+}
+
+void TApplication::CancelHint() {
+  HideHint();
+  FHintCancelled = true;
 }
 
 void TApplication::ProcessMessages() {

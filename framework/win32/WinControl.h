@@ -71,6 +71,8 @@ class TWinControl : public TControl {
   void SetTabStop(bool value);
   // Every windowed control below this one, depth first in Tab order.
   void GetTabOrderList(std::vector<TWinControl*>& list);
+  // The visible, enabled graphic child at a client point (the topmost), or null.
+  TControl* ControlAtPos(POINT point);
   // Focuses the next (or previous) focusable tab stop after current.
   void SelectNext(TWinControl* current, bool forward);
 
@@ -166,8 +168,6 @@ class TWinControl : public TControl {
   // children on top.
   virtual void PaintWindow(HDC dc);
   void PaintControls(HDC dc);
-  // The graphic child at a client point, for the mouse.
-  TControl* ControlAtPos(POINT point);
   virtual void KeyDown(WORD& key, TShiftState shift);
   virtual void KeyUp(WORD& key, TShiftState shift);
   virtual void KeyPress(char16_t& key);
