@@ -8,6 +8,7 @@
 
 #include "controls/base/ElStyleValues.h"
 #include "controls/base/ElThemeLibrary.h"
+#include "framework/UnicodeHint.h"
 #include "framework/win32/Form.h"
 
 namespace {
@@ -560,6 +561,10 @@ void TElStatusBar::WndProc(TMessage& message) {
         return;
       }
       break;
+    case CM_HINTSHOW:
+      CMHintShow(*reinterpret_cast<THintInfo*>(message.LParam));
+      message.Result = 0;
+      return;
     case WM_LBUTTONDBLCLK: {
       TElXPThemedControl::WndProc(message);
       POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
@@ -641,6 +646,24 @@ void TElStatusBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 void TElStatusBar::CMMouseLeave(TMessage& message) {
   TElXPThemedControl::CMMouseLeave(message);
   if (!FPressed) SetSplitCursor(false);
+}
+
+void TElStatusBar::SetHint(const WideString& value) {
+  FHint = value;
+  TElXPThemedControl::SetHint(EncodeUnicodeHint(value));
+}
+
+void TElStatusBar::CMHintShow(THintInfo& info) {
+  TElStatusPanel* panel = PanelAtPoint(info.CursorPos);
+  WideString text = panel != nullptr && !panel->Hint().empty() ? panel->Hint() : FHint;
+  if (text.empty()) {
+    info.HintStr.clear();
+    return;
+  }
+  if (info.HintStr == GetShortHint(TElXPThemedControl::Hint())) text = text.substr(0, text.find(u'|'));
+  info.HintStr = EncodeUnicodeHint(text);
+  // Moving onto another panel asks for the hint again.
+  if (panel != nullptr) info.CursorRect = panel->GetPanelRect();
 }
 
 void TElStatusBar::Notification(TComponent* component, TOperation operation) {

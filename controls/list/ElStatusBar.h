@@ -14,6 +14,7 @@
 #include "controls/base/ElHTMLRender.h"
 #include "controls/base/ElXPThemedControl.h"
 #include "controls/list/ElStatusBarLayout.h"
+#include "framework/win32/HintWindow.h"
 
 enum TElStatusPanelBevel : unsigned char { epbLowered, epbNone, epbRaised };
 enum TElStatusPanelStyle : unsigned char { epsText, epsControl, epsOwnerDraw };
@@ -141,8 +142,9 @@ class TElStatusBar : public TElXPThemedControl {
   void SetBevel(TElStatusPanelBevel value) { FBevel = value; }
   TElStatusPanels* Panels() { return FPanels.get(); }
   void SetPanels(const TElStatusPanels& value) { FPanels->Assign(value); }
+  // The bar's wide hint; the framework gets it in the Unicode hint encoding.
   const WideString& Hint() const { return FHint; }
-  void SetHint(const WideString& value) { FHint = value; }
+  void SetHint(const WideString& value);
 
   // Forces simple mode without panels, places the panels' controls, repaints.
   virtual void UpdatePanels();
@@ -179,6 +181,8 @@ class TElStatusBar : public TElXPThemedControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void CMMouseLeave(TMessage& message) override;
+  // Chooses the hint of the panel under the cursor, or the bar's own.
+  virtual void CMHintShow(THintInfo& info);
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

@@ -8,6 +8,7 @@
 
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/base/ElThemesForcedOff.h"
+#include "framework/UnicodeHint.h"
 #include "tests/controls/list/StatusBarTestSupport.h"
 #include "tests/support/Win32GuiTestSupport.h"
 
@@ -442,6 +443,40 @@ TEST(StatusBar, PanelAssignCopiesItsSettings) {
   EXPECT_EQ(copy->Alignment(), taCenter);
   EXPECT_EQ(copy->Bevel(), epbRaised);
   EXPECT_FALSE(copy->Visible());
+}
+
+TEST(StatusBar, HintComesFromThePanelUnderTheCursorOrTheBar) {
+  TBarFixture<> f(400);
+  AddPanels(f.bar, 3);
+  f.bar->SetHint(u"Bar hint|the long part");
+  f.bar->Panels()->Items(0)->SetHint(u"\u0416 panel zero|long");
+  const struct {
+    int x;
+    const char16_t* shown;  // empty: no hint
+  } cases[] = {{50, u"\u0416 panel zero"}, {150, u"Bar hint"}, {101, u"Bar hint"}};
+  for (const auto& c : cases) {
+    THintInfo info;
+    info.HintControl = f.bar;
+    info.CursorPos = POINT{c.x, 10};
+    info.HintStr = GetShortHint(static_cast<TControl*>(f.bar)->Hint());
+    EXPECT_EQ(f.bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+    WideString shown;
+    ASSERT_TRUE(DecodeUnicodeHint(info.HintStr, shown)) << "x " << c.x;
+    EXPECT_EQ(shown, c.shown) << "x " << c.x;
+  }
+  // Over a panel the hint is asked for again once the cursor leaves it.
+  THintInfo info;
+  info.CursorPos = POINT{50, 10};
+  f.bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.CursorRect.left, 0);
+  EXPECT_EQ(info.CursorRect.right, 100);
+  // No text anywhere: no hint.
+  f.bar->SetHint(u"");
+  info = THintInfo();
+  info.CursorPos = POINT{150, 10};
+  info.HintStr = "stale";
+  f.bar->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_TRUE(info.HintStr.empty());
 }
 
 // Records the area each paint covers.
