@@ -137,39 +137,6 @@ void TInterimListBox::DrawItem(const DRAWITEMSTRUCT& draw) {
   canvas->SetHandle(nullptr);
 }
 
-// --- TInterimStatusBar ------------------------------------------------------
-
-TInterimStatusBar::TInterimStatusBar(TComponent* owner) : TCustomControl(owner) {
-  FColor = clBtnFace;
-  FBrush->SetColor(FColor);
-  SetBounds(0, 0, 200, 19);
-  SetAlign(alBottom);
-}
-
-void TInterimStatusBar::SetSimpleText(const WideString& value) {
-  if (value == FSimpleText) return;
-  FSimpleText = value;
-  Invalidate();
-}
-
-void TInterimStatusBar::WMEraseBkgnd(TMessage& message) {
-  // Paint covers every pixel from the off-screen copy.
-  message.Result = 1;
-}
-
-void TInterimStatusBar::Paint() {
-  const RECT client = ClientRect();
-  FBuffer.SetSize(client.right, client.bottom);
-  TCanvas* buffer = FBuffer.Canvas();
-  buffer->Brush()->SetColor(FColor);
-  buffer->FillRect(client);
-  buffer->Font()->Assign(FFont.get());
-  buffer->Brush()->SetStyle(bsClear);
-  RECT text{4, 0, client.right - 4, client.bottom};
-  buffer->DrawText(FSimpleText, text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-  Canvas()->CopyRect(client, buffer, client);
-}
-
 // --- TInterimButtonEdit -----------------------------------------------------
 
 TInterimButtonEdit::TInterimButtonEdit(TComponent* owner) : TWinControl(owner) {

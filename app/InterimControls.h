@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "controls/text/ElWideStringList.h"
-#include "framework/win32/Bitmap.h"
 #include "framework/win32/CustomControls.h"
 #include "framework/win32/StdCtrls.h"
 
@@ -66,23 +65,6 @@ class TInterimListBox : public TWinControl {
   std::unique_ptr<TControlCanvas> FCanvas;
   std::unique_ptr<TCanvas> FItemCanvas;
   int FItemHeight = 13;
-};
-
-// One line of text along the bottom edge.
-class TInterimStatusBar : public TCustomControl {
- public:
-  explicit TInterimStatusBar(TComponent* owner);
-  std::string ClassName() const override { return "TInterimStatusBar"; }
-  const WideString& SimpleText() const { return FSimpleText; }
-  void SetSimpleText(const WideString& value);
-
- protected:
-  void WMEraseBkgnd(TMessage& message) override;
-  void Paint() override;
-
- private:
-  WideString FSimpleText;
-  TBitmap FBuffer;
 };
 
 // The platform's edit with a push button inside its right edge.

@@ -41,12 +41,16 @@ TRavelinMainForm::TRavelinMainForm(TComponent* owner) : TForm(owner) {
   LogBox->SetAnchors(akLeft | akTop | akRight | akBottom);
   LogBox->SetItemHeight(13);
 
-  StatusBar = new TInterimStatusBar(this);
+  StatusBar = new TElStatusBar(this);
   StatusBar->SetName("StatusBar");
   StatusBar->SetParent(this);
   StatusBar->SetBounds(0, 395, 734, 19);
   StatusBar->SetAlign(alBottom);
+  StatusBar->SetSimpleTextIsHTML(false);
+  StatusBar->SetResizablePanels(false);
+  StatusBar->SetBevel(epbNone);
   StatusBar->SetColor(clBtnFace);
+  StatusBar->SetParentColor(false);
 
   ScanPath = new TInterimButtonEdit(this);
   ScanPath->SetName("ScanPath");

@@ -1,17 +1,22 @@
 #pragma once
 // The application object: the hidden application window, the message loop
-// with idle handling, modal message boxes, and the last-resort handling of
-// exceptions that escape an event handler. Hand-overs from worker threads are
-// served on the application window's null message and whenever the loop
-// goes idle.
+// with idle handling, modal message boxes, hints, and the last-resort
+// handling of exceptions that escape an event handler. Hand-overs from worker
+// threads are served on the application window's null message and whenever
+// the loop goes idle.
+// Threads: the main thread. Another thread with windows of its own (a modal
+// dialog) may run its loop through HandleMessage/ProcessMessages; hints,
+// OnIdle and hand-overs then stay the main thread's.
 #include <windows.h>
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "framework/Exception.h"
 #include "framework/win32/Component.h"
+#include "framework/win32/HintWindow.h"
 #include "framework/win32/InterceptionPoint.h"
 #include "framework/win32/Messages.h"
 #include "platform/WideString.h"
@@ -68,6 +73,29 @@ class TApplication : public TComponent {
   // OnException when set, else ShowException. Never throws.
   RAVELIN_INTERCEPTION_POINT void HandleException(TObject* sender);
 
+  // Hints: after HintPause over a control whose ShowHint is set, its short
+  // hint shows for HintHidePause; moving to another control while one shows
+  // shows the next after HintShortPause. Hint holds the long hint of the
+  // control under the mouse (OnHint runs when it changes).
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool value);
+  int HintPause() const { return FHintPause; }
+  void SetHintPause(int ms) { FHintPause = ms; }
+  int HintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(int ms) { FHintShortPause = ms; }
+  int HintHidePause() const { return FHintHidePause; }
+  void SetHintHidePause(int ms) { FHintHidePause = ms; }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value);
+  // Hides the hint; the next shows when the mouse moves to another control.
+  void CancelHint();
+  // Shows the hint of the control under the mouse at once (when it has one).
+  void ActivateHint(POINT cursorPos);
+  // The window hints show in; made by HintWindowClass when first needed.
+  THintWindow* HintWindow() const { return FHintWindow.get(); }
+  THintWindowFactory HintWindowClass;
+  TNotifyEvent OnHint;
+
   TExceptionEvent OnException;
   TIdleEvent OnIdle;
 
@@ -75,6 +103,12 @@ class TApplication : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  void HintMouseMessage(const MSG& msg);
+  void SetHintControl(TControl* control);
+  void StartHintTimer(UINT_PTR id, int ms);
+  void HintTimerExpired();
+  void HideHint();
+  TControl* ControlUnderMouse(POINT screen);
   bool ProcessMessage(MSG& msg);
   void Idle();
   bool IsKeyMsg(const MSG& msg);
@@ -84,6 +118,16 @@ class TApplication : public TComponent {
   WideString FTitle;
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
+  bool FShowHint = true;
+  int FHintPause = 500;
+  int FHintShortPause = 50;
+  int FHintHidePause = 2500;
+  std::string FHint;
+  TControl* FHintControl = nullptr;  // the control under the mouse
+  bool FHintShown = false;
+  bool FHintCancelled = false;  // until the mouse goes to another control
+  RECT FHintCursorRect{0, 0, 0, 0};
+  std::unique_ptr<THintWindow> FHintWindow;
 };
 
 extern TApplication* Application;

@@ -6,18 +6,50 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/win32/Menus.h"
 #include "framework/win32/WinControl.h"
 
 namespace {
-// The control that has the mouse captured, windowed or not.
-TControl* CaptureControl = nullptr;
+// The control that has the mouse captured, windowed or not; the capture is
+// a thread's own, so is this.
+thread_local TControl* CaptureControl = nullptr;
 
-// Control canvases that hold a device context they took themselves.
+// Control canvases that hold a device context they took themselves; per
+// thread, as each thread frees its own windows' contexts when it idles.
 std::vector<TControlCanvas*>& CanvasesWithContext() {
-  static std::vector<TControlCanvas*> list;
+  static thread_local std::vector<TControlCanvas*> list;
   return list;
 }
 }  // namespace
+
+TShiftState KeyboardShiftState() {
+  TShiftState shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+  return shift;
+}
+
+HCURSOR CursorHandle(TCursor cursor) {
+  LPCWSTR id = IDC_ARROW;
+  switch (cursor) {
+    case crNone: return nullptr;
+    case crCross: id = IDC_CROSS; break;
+    case crIBeam: id = IDC_IBEAM; break;
+    case crSizeNESW: id = IDC_SIZENESW; break;
+    case crSizeNS: id = IDC_SIZENS; break;
+    case crSizeNWSE: id = IDC_SIZENWSE; break;
+    case crSizeWE: id = IDC_SIZEWE; break;
+    case crUpArrow: id = IDC_UPARROW; break;
+    case crHourGlass: id = IDC_WAIT; break;
+    case crNo: id = IDC_NO; break;
+    case crAppStart: id = IDC_APPSTARTING; break;
+    case crHandPoint: id = IDC_HAND; break;
+    case crSizeAll: id = IDC_SIZEALL; break;
+    default: break;
+  }
+  return LoadCursorW(nullptr, id);
+}
 
 TShiftState KeysToShiftState(WPARAM keys) {
   TShiftState shift = 0;
@@ -78,12 +110,19 @@ void TControlCanvas::FreeDeviceContexts() {
 // --- TControl ---------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_unique<TFont>()) {
+  WindowProc = [this](TMessage& message) { WndProc(message); };
   FFont->OnChange = [this](TObject* sender) { FontChanged(sender); };
 }
 
 TControl::~TControl() {
   if (CaptureControl == this) CaptureControl = nullptr;
   if (FParent != nullptr) FParent->RemoveControl(this);
+  if (FPopupMenu != nullptr) RemoveFreeNotification(FPopupMenu);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == FPopupMenu) FPopupMenu = nullptr;
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -203,6 +242,96 @@ void TControl::SetText(const WideString& value) {
   Perform(CM_TEXTCHANGED);
 }
 
+void TControl::SetCursor(TCursor value) {
+  if (value == FCursor) return;
+  FCursor = value;
+  // Shown at once when the mouse is over the control.
+  POINT point;
+  if (FParent != nullptr || dynamic_cast<TWinControl*>(this)) {
+    TWinControl* window = dynamic_cast<TWinControl*>(this) ? static_cast<TWinControl*>(this) : FParent;
+    if (window->HandleAllocated() && GetCursorPos(&point) && WindowFromPoint(point) == window->Handle())
+      SendMessageW(window->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(window->Handle()),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  }
+}
+
+bool TControl::ShowHint() const {
+  if (FParentShowHint && FParent != nullptr) return FParent->ShowHint();
+  return FShowHint;
+}
+
+void TControl::SetShowHint(bool value) {
+  FShowHint = value;
+  FParentShowHint = false;
+}
+
+void TControl::SetParentShowHint(bool value) { FParentShowHint = value; }
+
+void TControl::SetPopupMenu(TPopupMenu* value) {
+  if (value == FPopupMenu) return;
+  if (FPopupMenu != nullptr) RemoveFreeNotification(FPopupMenu);
+  FPopupMenu = value;
+  if (value != nullptr) FreeNotification(value);
+}
+
+TWinControl* TControl::TimerWindow() const {
+  if (auto* windowed = dynamic_cast<const TWinControl*>(this)) return const_cast<TWinControl*>(windowed);
+  return FParent;
+}
+
+bool TControl::StartTimer(UINT_PTR id, UINT intervalMs) {
+  auto found = std::find_if(FTimers.begin(), FTimers.end(), [id](const TControlTimer& t) { return t.id == id; });
+  if (found != FTimers.end())
+    found->interval = intervalMs;
+  else
+    FTimers.push_back({id, intervalMs});
+  TWinControl* window = TimerWindow();
+  // Without a window yet the timer starts with it.
+  if (window == nullptr || !window->HandleAllocated()) return true;
+  const UINT_PTR windowId = window == this ? id : window->ChildTimerId(this, id, true);
+  if (::SetTimer(window->Handle(), windowId, intervalMs, nullptr) != 0) return true;
+  StopTimer(id);
+  return false;
+}
+
+void TControl::StopTimer(UINT_PTR id) {
+  auto found = std::find_if(FTimers.begin(), FTimers.end(), [id](const TControlTimer& t) { return t.id == id; });
+  if (found == FTimers.end()) return;
+  FTimers.erase(found);
+  TWinControl* window = TimerWindow();
+  if (window == nullptr || !window->HandleAllocated()) return;
+  if (window == this) {
+    ::KillTimer(window->Handle(), id);
+  } else if (const UINT_PTR windowId = window->ChildTimerId(this, id, false)) {
+    ::KillTimer(window->Handle(), windowId);
+    window->FChildTimers.erase(
+        std::remove_if(window->FChildTimers.begin(), window->FChildTimers.end(),
+                       [windowId](const TWinControl::TChildTimer& t) { return t.windowId == windowId; }),
+        window->FChildTimers.end());
+  }
+}
+
+bool TControl::TimerRunning(UINT_PTR id) const {
+  return std::any_of(FTimers.begin(), FTimers.end(), [id](const TControlTimer& t) { return t.id == id; });
+}
+
+void TControl::RestartTimers() {
+  for (const TControlTimer& timer : std::vector<TControlTimer>(FTimers)) StartTimer(timer.id, timer.interval);
+}
+
+void TControl::TimerElapsed(UINT_PTR /*id*/) {}
+
+void TControl::MouseButtonPressed() {
+  if (FCaptureOnPress) SetMouseCapture(true);
+}
+
+void TControl::MouseButtonReleased() {
+  if (!FCaptureOnPress || !MouseCapture()) return;
+  const bool anyDown =
+      GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 || GetKeyState(VK_MBUTTON) < 0;
+  if (!anyDown) SetMouseCapture(false);
+}
+
 bool TControl::MouseCapture() const { return CaptureControl == this; }
 
 void TControl::SetMouseCapture(bool value) {
@@ -253,7 +382,7 @@ POINT TControl::ScreenToClient(POINT point) {
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
   TMessage message{msg, wParam, lParam, 0};
-  WndProc(message);
+  WindowProc(message);
   return message.Result;
 }
 
@@ -264,44 +393,72 @@ void TControl::DefaultHandler(TMessage& /*message*/) {}
 void TControl::Dispatch(TMessage& message) {
   const int x = GET_X_LPARAM(message.LParam);
   const int y = GET_Y_LPARAM(message.LParam);
+  const TShiftState shift = KeysToShiftState(message.WParam);
   switch (message.Msg) {
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
       FClicking = true;
-      MouseDown(mbLeft, KeysToShiftState(message.WParam), x, y);
+      MouseButtonPressed();
+      MouseDown(mbLeft, shift, x, y);
+      DefaultHandler(message);
+      break;
+    case WM_LBUTTONDBLCLK:
+      // The second press of a double-click is no click of its own.
+      FClicking = false;
+      MouseButtonPressed();
+      DblClick();
+      MouseDown(mbLeft, shift | ssDouble, x, y);
       DefaultHandler(message);
       break;
     case WM_RBUTTONDOWN:
-      MouseDown(mbRight, KeysToShiftState(message.WParam), x, y);
+    case WM_RBUTTONDBLCLK:
+      MouseButtonPressed();
+      MouseDown(mbRight, message.Msg == WM_RBUTTONDBLCLK ? shift | ssDouble : shift, x, y);
       DefaultHandler(message);
       break;
     case WM_MBUTTONDOWN:
-      MouseDown(mbMiddle, KeysToShiftState(message.WParam), x, y);
+    case WM_MBUTTONDBLCLK:
+      MouseButtonPressed();
+      MouseDown(mbMiddle, message.Msg == WM_MBUTTONDBLCLK ? shift | ssDouble : shift, x, y);
       DefaultHandler(message);
       break;
     case WM_LBUTTONUP: {
       const bool clicked = FClicking;
       FClicking = false;
       DefaultHandler(message);
-      MouseUp(mbLeft, KeysToShiftState(message.WParam), x, y);
-      // Only a control without a window of its own clicks on the mouse; the
-      // native controls report their clicks through a notification.
-      if (clicked && !dynamic_cast<TWinControl*>(this) && x >= 0 && y >= 0 && x < FWidth &&
-          y < FHeight)
+      MouseButtonReleased();
+      MouseUp(mbLeft, shift, x, y);
+      if (clicked && FClickOnMouseUp && x >= 0 && y >= 0 && x < FWidth && y < FHeight)
         Click();
       break;
     }
     case WM_RBUTTONUP:
       DefaultHandler(message);
-      MouseUp(mbRight, KeysToShiftState(message.WParam), x, y);
+      MouseButtonReleased();
+      MouseUp(mbRight, shift, x, y);
       break;
     case WM_MBUTTONUP:
       DefaultHandler(message);
-      MouseUp(mbMiddle, KeysToShiftState(message.WParam), x, y);
+      MouseButtonReleased();
+      MouseUp(mbMiddle, shift, x, y);
       break;
     case WM_MOUSEMOVE:
       DefaultHandler(message);
-      MouseMove(KeysToShiftState(message.WParam), x, y);
+      MouseMove(shift, x, y);
+      break;
+    case WM_MOUSEWHEEL: {
+      const POINT screen{x, y};
+      if (DoMouseWheel(KeysToShiftState(LOWORD(message.WParam)),
+                       static_cast<short>(HIWORD(message.WParam)), screen))
+        message.Result = 1;
+      else
+        DefaultHandler(message);
+      break;
+    }
+    case WM_TIMER:
+      if (TimerRunning(message.WParam))
+        TimerElapsed(message.WParam);
+      else
+        DefaultHandler(message);
       break;
     case CM_FONTCHANGED: CMFontChanged(message); break;
     case CM_COLORCHANGED: CMColorChanged(message); break;
@@ -310,8 +467,14 @@ void TControl::Dispatch(TMessage& message) {
     case CM_PARENTFONTCHANGED: CMParentFontChanged(message); break;
     case CM_PARENTCOLORCHANGED: CMParentColorChanged(message); break;
     case CM_TEXTCHANGED: CMTextChanged(message); break;
-    case CM_MOUSEENTER: CMMouseEnter(message); break;
-    case CM_MOUSELEAVE: CMMouseLeave(message); break;
+    case CM_MOUSEENTER:
+      FMouseInside = true;
+      CMMouseEnter(message);
+      break;
+    case CM_MOUSELEAVE:
+      FMouseInside = false;
+      CMMouseLeave(message);
+      break;
     default: DefaultHandler(message); break;
   }
 }
@@ -330,6 +493,16 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 
 void TControl::MouseMove(TShiftState shift, int x, int y) {
   if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int delta, POINT mousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, shift, delta, mousePos, handled);
+  return handled;
 }
 
 void TControl::CMFontChanged(TMessage& /*message*/) { Invalidate(); }
@@ -358,5 +531,10 @@ void TControl::CMParentColorChanged(TMessage& /*message*/) {
 }
 
 void TControl::CMTextChanged(TMessage& /*message*/) { Invalidate(); }
-void TControl::CMMouseEnter(TMessage& /*message*/) {}
-void TControl::CMMouseLeave(TMessage& /*message*/) {}
+void TControl::CMMouseEnter(TMessage& /*message*/) {
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TControl::CMMouseLeave(TMessage& /*message*/) {
+  if (OnMouseLeave) OnMouseLeave(this);
+}

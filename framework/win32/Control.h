@@ -1,13 +1,20 @@
 #pragma once
 // The base of every visual control: bounds within the parent, anchors and
 // alignment, visibility, enabled state, font and colour (optionally taken
-// from the parent), caption, mouse handling and message dispatch to virtual
-// handlers. Controls without a window of their own (graphic controls) live
-// on their parent's window; TWinControl adds the window.
+// from the parent), caption, cursor, hint, mouse handling (buttons,
+// double-click, wheel, enter and leave, capture), timers and message dispatch
+// to virtual handlers. Controls without a window of their own (graphic
+// controls) live on their parent's window; TWinControl adds the window.
+//
+// Threads: a control and its children are used only by the thread that made
+// their windows (the main thread for the application's forms; a dialog on
+// another thread with its own message loop keeps its controls to itself).
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "framework/win32/Component.h"
 #include "framework/win32/Graphics.h"
@@ -16,6 +23,7 @@
 
 class TWinControl;
 class TControl;
+class TPopupMenu;
 
 enum TAlign : unsigned char { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -23,13 +31,47 @@ enum TAnchorKind : unsigned char { akLeft = 1, akTop = 2, akRight = 4, akBottom 
 using TAnchors = unsigned char;
 
 enum TMouseButton : unsigned char { mbLeft, mbRight, mbMiddle };
-enum TShiftFlag : unsigned char { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+enum TShiftFlag : unsigned char {
+  ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
+  ssDouble = 64  // the button press is the second of a double-click
+};
 using TShiftState = unsigned char;
 
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+// delta: multiples of WHEEL_DELTA, positive away from the user; mousePos in
+// screen coordinates. Setting handled stops the wheel going to the parent.
+using TMouseWheelEvent =
+    std::function<void(TObject* sender, TShiftState shift, int delta, POINT mousePos, bool& handled)>;
+// Setting key to 0 swallows the key.
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char16_t& key)>;
+// A replaceable message entry: controllers that extend a control from
+// outside (custom scroll bars, hooks) put their own in front of the old one.
+using TWndMethod = std::function<void(TMessage& message)>;
+
+// Mouse cursors: crDefault leaves the choice to the window class (or the
+// parent); the others name the platform's standard cursors.
+using TCursor = int;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+// The platform cursor for one of the values above; null for crNone, the
+// arrow for crDefault and unknown values.
+HCURSOR CursorHandle(TCursor cursor);
 
 // A canvas on a control's window (or, for a graphic control, on the part of
 // the parent's window it covers). It takes a device context when first used
@@ -108,6 +150,34 @@ class TControl : public TComponent {
 
   bool MouseCapture() const;
   void SetMouseCapture(bool value);
+  // Whether the mouse is over the control (between its enter and leave
+  // notifications).
+  bool MouseInside() const { return FMouseInside; }
+
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor value);
+
+  // The hint: "short|long" (either part may be missing); a control of the
+  // Unicode set stores its wide hint here in the encoding of UnicodeHint.h.
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& value) { FHint = value; }
+  // With ParentShowHint (the default) the parent's setting counts.
+  bool ShowHint() const;
+  void SetShowHint(bool value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool value);
+
+  // Shown on a right click (WM_CONTEXTMENU) when set; not owned.
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* value);
+
+  // Timers delivered to this control as TimerElapsed(id): a windowed control
+  // runs them on its own window, a graphic control on its parent's. They
+  // survive the window being created anew; false when the platform has no
+  // timer (or no window) to give.
+  bool StartTimer(UINT_PTR id, UINT intervalMs);
+  void StopTimer(UINT_PTR id);
+  bool TimerRunning(UINT_PTR id) const;
 
   // Asks the platform to repaint the control.
   virtual void Invalidate();
@@ -120,26 +190,38 @@ class TControl : public TComponent {
   POINT ClientToScreen(POINT point);
   POINT ScreenToClient(POINT point);
 
-  // Sends a message straight to the control's handlers.
+  // Sends a message straight to the control's handlers (through WindowProc).
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-  // Every message reaches the control here; the base dispatches it.
+  // Every message reaches the control through WindowProc, which is WndProc
+  // unless a controller put itself in front; the base dispatches it.
+  TWndMethod WindowProc;
   virtual void WndProc(TMessage& message);
   // What happens to a message no handler takes.
   virtual void DefaultHandler(TMessage& message);
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  TMouseWheelEvent OnMouseWheel;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
 
  protected:
   virtual void Dispatch(TMessage& message);
+  void Notification(TComponent* component, TOperation operation) override;
   virtual WideString GetText();
   virtual void SetTextBuffer(const WideString& value);
   virtual void Click();
+  virtual void DblClick();
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void MouseMove(TShiftState shift, int x, int y);
+  // The wheel turned over (or with the focus in) the control; true when used.
+  // Unused turns go on to the parent.
+  virtual bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos);
+  virtual void TimerElapsed(UINT_PTR id);
   virtual void CMFontChanged(TMessage& message);
   virtual void CMColorChanged(TMessage& message);
   virtual void CMEnabledChanged(TMessage& message);
@@ -170,9 +252,31 @@ class TControl : public TComponent {
   TColor FColor = clWindow;
   WideString FText;
   std::unique_ptr<TFont> FFont;
+  // A press of a mouse button captures the mouse until its release, so the
+  // release reaches the control wherever it happens.
+  bool FCaptureOnPress = false;
+  // A left press and release inside the control runs Click; off for native
+  // controls, which report their clicks through a notification.
+  bool FClickOnMouseUp = true;
 
  private:
   friend class TWinControl;
+  struct TControlTimer {
+    UINT_PTR id;
+    UINT interval;
+  };
+  void MouseButtonPressed();
+  void MouseButtonReleased();
+  TWinControl* TimerWindow() const;
+  void RestartTimers();
+
+  std::vector<TControlTimer> FTimers;
+  std::string FHint;
+  TPopupMenu* FPopupMenu = nullptr;
+  TCursor FCursor = crDefault;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  bool FMouseInside = false;
   TAnchors FAnchors = akLeft | akTop;
   TAlign FAlign = alNone;
   int FAnchorRight = 0;   // distance to the parent's right edge
@@ -180,4 +284,7 @@ class TControl : public TComponent {
   bool FClicking = false;
 };
 
+// The shift state of a mouse message's key flags (Alt read from the keyboard).
 TShiftState KeysToShiftState(WPARAM keys);
+// Shift, Ctrl and Alt as the keyboard holds them now.
+TShiftState KeyboardShiftState();

@@ -18,7 +18,9 @@ void PaintOn(TControlCanvas* canvas, TFont* font, HDC dc, Paint paint) {
 }  // namespace
 
 TGraphicControl::TGraphicControl(TComponent* owner)
-    : TControl(owner), FCanvas(std::make_unique<TControlCanvas>(this)) {}
+    : TControl(owner), FCanvas(std::make_unique<TControlCanvas>(this)) {
+  FCaptureOnPress = true;
+}
 
 TGraphicControl::~TGraphicControl() { FCanvas.reset(); }
 
@@ -32,6 +34,7 @@ void TGraphicControl::Dispatch(TMessage& message) {
 
 TCustomControl::TCustomControl(TComponent* owner)
     : TWinControl(owner), FCanvas(std::make_unique<TControlCanvas>(this)) {
+  FCaptureOnPress = true;
   FCanvas->Font()->Assign(FFont.get());
 }
 

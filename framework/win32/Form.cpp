@@ -1,6 +1,9 @@
 #include "framework/win32/Form.h"
 
+#include <algorithm>
+
 #include "framework/win32/Application.h"
+#include "framework/win32/TaskWindows.h"
 
 TForm* GetParentForm(TControl* control) {
   TControl* top = control;
@@ -21,6 +24,17 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 
 TForm::~TForm() {
   if (FActiveControl != nullptr) RemoveFreeNotification(FActiveControl);
+  if (FPopupParent != nullptr) RemoveFreeNotification(FPopupParent);
+}
+
+void TForm::SetPopupParent(TForm* value) {
+  if (value == FPopupParent || value == this) return;
+  if (FPopupParent != nullptr) RemoveFreeNotification(FPopupParent);
+  FPopupParent = value;
+  if (value != nullptr) FreeNotification(value);
+  if (HandleAllocated())
+    SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT,
+                      reinterpret_cast<LONG_PTR>(value != nullptr ? value->Handle() : nullptr));
 }
 
 int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth() : FClientWidth; }
@@ -42,7 +56,7 @@ void TForm::CreateParams(TCreateParams& params) {
   params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   params.ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
   if (!FEnabled) params.Style |= WS_DISABLED;
-  params.WndParent = nullptr;
+  params.WndParent = FPopupParent != nullptr ? FPopupParent->Handle() : nullptr;
   RECT rect{0, 0, FClientWidth, FClientHeight};
   AdjustWindowRectEx(&rect, params.Style, FALSE, params.ExStyle);
   params.Width = rect.right - rect.left;
@@ -88,6 +102,7 @@ void TForm::FocusChanged(TWinControl* control) {
 void TForm::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);
   if (operation == opRemove && component == FActiveControl) FActiveControl = nullptr;
+  if (operation == opRemove && component == FPopupParent) FPopupParent = nullptr;
 }
 
 void TForm::FocusActiveControl() {
@@ -102,6 +117,7 @@ void TForm::CMVisibleChanged(TMessage& /*message*/) {
   if (FVisible) {
     DoShow();
     HandleNeeded();
+    ApplyPosition();
     ShowWindow(FHandle, SW_SHOW);
     FocusActiveControl();
   } else {
@@ -127,6 +143,81 @@ void TForm::WndProc(TMessage& message) {
   }
 }
 
+void TForm::ApplyPosition() {
+  RECT area;
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT reference = area;
+  HWND referenceWindow = nullptr;
+  switch (FPosition) {
+    case poScreenCenter:
+    case poDesktopCenter: break;
+    case poMainFormCenter:
+      if (TForm* main = Application->MainForm(); main != nullptr && main != this && main->HandleAllocated())
+        referenceWindow = main->Handle();
+      break;
+    case poOwnerFormCenter: referenceWindow = GetWindow(FHandle, GW_OWNER); break;
+    default: return;
+  }
+  if (referenceWindow != nullptr && IsWindowVisible(referenceWindow)) GetWindowRect(referenceWindow, &reference);
+  RECT window;
+  GetWindowRect(FHandle, &window);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  int left = reference.left + (reference.right - reference.left - width) / 2;
+  int top = reference.top + (reference.bottom - reference.top - height) / 2;
+  // Kept on the work area, its top left corner first.
+  left = std::max<int>(area.left, std::min<int>(left, area.right - width));
+  top = std::max<int>(area.top, std::min<int>(top, area.bottom - height));
+  SetBounds(left, top, width, height);
+}
+
+int TForm::ShowModal() {
+  if (FVisible || !FEnabled || FModal) throw EInvalidOperation("Cannot make a visible window modal");
+  HWND active = GetActiveWindow();
+  HandleNeeded();
+  HWND owner = FPopupParent != nullptr ? FPopupParent->Handle() : active;
+  if (owner != nullptr && owner != FHandle) SetWindowLongPtrW(FHandle, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  FModalResult = mrNone;
+  FModal = true;
+  {
+    TDisabledTaskWindows disabled(FHandle);
+    try {
+      Show();
+      SetForegroundWindow(FHandle);
+      do {
+        Application->HandleMessage();
+        if (Application->Terminated() && FModalResult == mrNone) FModalResult = mrCancel;
+      } while (FModalResult == mrNone || !CloseModal());
+    } catch (...) {
+      FModal = false;
+      Hide();
+      throw;
+    }
+    FModal = false;
+    // Hidden while the others are still disabled: the system then gives the
+    // activation to no stranger.
+    Hide();
+  }
+  if (active != nullptr && IsWindow(active)) SetActiveWindow(active);
+  return FModalResult;
+}
+
+bool TForm::CloseModal() {
+  if (Application->Terminated()) return true;
+  if (!CloseQuery()) {
+    FModalResult = mrNone;
+    return false;
+  }
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) {
+    FModalResult = mrNone;
+    return false;
+  }
+  if (action == caFree) Release();
+  return true;
+}
+
 bool TForm::CloseQuery() {
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);
@@ -134,6 +225,11 @@ bool TForm::CloseQuery() {
 }
 
 void TForm::Close() {
+  // A modal form closes through its modal loop.
+  if (FModal) {
+    FModalResult = mrCancel;
+    return;
+  }
   if (!CloseQuery()) return;
   const bool isMain = Application->MainForm() == this;
   TCloseAction action = isMain ? caFree : caHide;

@@ -1,12 +1,28 @@
 #pragma once
-// A top-level window holding controls: caption, client size, first-show
-// position, the active control (which gets the focus back whenever the form
-// is activated), Tab navigation, and closing with a query.
+// A top-level window holding controls: caption, client size, position
+// when shown (centred on the screen, the main form or the owner), the
+// active control (which gets the focus back whenever the form is
+// activated), Tab navigation, closing with a query, and modal showing.
+// Threads: the thread that made the window; a modal form may run on any
+// thread with its own windows (its message loop is that thread's).
 #include <functional>
 
 #include "framework/win32/WinControl.h"
 
-enum TPosition : unsigned char { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
+enum TPosition : unsigned char {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+
+// Modal results: the platform's dialog command ids.
+constexpr int mrNone = 0;
+constexpr int mrOk = IDOK;
+constexpr int mrCancel = IDCANCEL;
+constexpr int mrAbort = IDABORT;
+constexpr int mrRetry = IDRETRY;
+constexpr int mrIgnore = IDIGNORE;
+constexpr int mrYes = IDYES;
+constexpr int mrNo = IDNO;
 enum TCloseAction : unsigned char { caNone, caHide, caFree, caMinimize };
 
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
@@ -37,6 +53,18 @@ class TForm : public TWinControl {
   // Frees the form once the messages waiting for it have been handled.
   void Release();
 
+  // Shows the form owned by PopupParent (else the thread's active window),
+  // with the thread's other windows disabled, until ModalResult is set (a
+  // button's ModalResult, Close gives mrCancel) and the close query allows
+  // it; then hides it and gives back the active window. Returns the result.
+  int ShowModal();
+  bool Modal() const { return FModal; }
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int value) { FModalResult = value; }
+  // The window that owns this one (stays below it, centring reference).
+  TForm* PopupParent() const { return FPopupParent; }
+  void SetPopupParent(TForm* value);
+
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseQueryEvent OnCloseQuery;
@@ -55,7 +83,12 @@ class TForm : public TWinControl {
 
  private:
   void FocusActiveControl();
+  void ApplyPosition();
+  bool CloseModal();
 
+  TForm* FPopupParent = nullptr;
+  int FModalResult = mrNone;
+  bool FModal = false;
   int FClientWidth = 0;
   int FClientHeight = 0;
   TPosition FPosition = poDesigned;

@@ -1,6 +1,8 @@
 #include "framework/win32/Graphics.h"
 
 #include "framework/Exception.h"
+#include "framework/win32/Bitmap.h"
+#include "platform/win32/HandleOwners.h"
 
 namespace {
 LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
@@ -296,4 +298,98 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas* source, const RECT& sourceRect
   StretchBlt(FHandle, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, from,
              sourceRect.left, sourceRect.top, sourceRect.right - sourceRect.left,
              sourceRect.bottom - sourceRect.top, SRCCOPY);
+}
+
+void TCanvas::Polygon(const POINT* points, int count) {
+  RequireHandle();
+  ::Polygon(FHandle, points, count);
+}
+
+void TCanvas::Polyline(const POINT* points, int count) {
+  RequireHandle();
+  ::Polyline(FHandle, points, count);
+}
+
+void TCanvas::Ellipse(const RECT& rect) {
+  RequireHandle();
+  ::Ellipse(FHandle, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+COLORREF TCanvas::Pixel(int x, int y) {
+  RequireHandle();
+  return ::GetPixel(FHandle, x, y);
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color) {
+  RequireHandle();
+  ::SetPixel(FHandle, x, y, ColorToRGB(color));
+}
+
+void TCanvas::DrawFrameControl(const RECT& rect, UINT type, UINT state) {
+  RequireHandle();
+  RECT copy = rect;
+  ::DrawFrameControl(FHandle, &copy, type, state);
+}
+
+void TCanvas::DrawEdge(RECT& rect, UINT edge, UINT flags) {
+  RequireHandle();
+  ::DrawEdge(FHandle, &rect, edge, flags);
+}
+
+void TCanvas::TextRectEllipsis(const RECT& rect, const WideString& text, UINT align) {
+  RequireHandle();
+  RECT copy = rect;
+  ::DrawTextW(FHandle, W(text), static_cast<int>(text.size()), &copy,
+              align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+void TCanvas::Draw(int x, int y, TBitmap* bitmap) {
+  if (bitmap == nullptr || bitmap->Empty()) return;
+  StretchDraw(RECT{x, y, x + bitmap->Width(), y + bitmap->Height()}, bitmap);
+}
+
+void TCanvas::StretchDraw(const RECT& rect, TBitmap* bitmap) {
+  if (bitmap == nullptr || bitmap->Empty()) return;
+  RequireHandle();
+  bitmap->DrawOn(FHandle, rect);
+}
+
+void TCanvas::FillMasked(int x, int y, int width, int height, HBITMAP mask, int maskX, int maskY, TColor color) {
+  RequireHandle();
+  TCreatedDC maskDC(CreateCompatibleDC(FHandle));
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(color)));
+  if (!maskDC || !brush) return;
+  TSelectedObject maskSelected(maskDC.Get(), mask);
+  TSelectedObject brushSelected(FHandle, brush.Get());
+  // Black mask pixels become all ones, white ones all zeros: the brush lands
+  // where the mask is black (destination ^ (source & (brush ^ destination))).
+  const COLORREF text = SetTextColor(FHandle, RGB(255, 255, 255));
+  const COLORREF back = SetBkColor(FHandle, RGB(0, 0, 0));
+  BitBlt(FHandle, x, y, width, height, maskDC.Get(), maskX, maskY, 0x00E20746);
+  SetTextColor(FHandle, text);
+  SetBkColor(FHandle, back);
+}
+
+RECT TCanvas::ClipRect() {
+  RequireHandle();
+  RECT rect{0, 0, 0, 0};
+  GetClipBox(FHandle, &rect);
+  return rect;
+}
+
+// --- TCanvasClip ------------------------------------------------------------
+
+TCanvasClip::TCanvasClip(TCanvas* canvas, const RECT& rect) : FDC(canvas->Handle()) {
+  HRGN saved = CreateRectRgn(0, 0, 0, 0);
+  if (saved != nullptr && GetClipRgn(FDC, saved) == 1) {
+    FSaved = saved;
+  } else if (saved != nullptr) {
+    DeleteObject(saved);
+  }
+  IntersectClipRect(FDC, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+TCanvasClip::~TCanvasClip() {
+  SelectClipRgn(FDC, FSaved);
+  if (FSaved != nullptr) DeleteObject(FSaved);
 }

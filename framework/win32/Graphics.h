@@ -1,6 +1,8 @@
 #pragma once
 // Colours, the three GDI tools (font, brush, pen) and the drawing surface
 // that selects them into a device context on demand.
+// Threads: a tool or canvas belongs to the thread that uses it; the GDI
+// objects themselves may be shared, but not the objects that hold them.
 #include <windows.h>
 
 #include <cstdint>
@@ -22,6 +24,17 @@ constexpr TColor SystemColor(int index) {
 }
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clLime = 0x00FF00;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR);
 constexpr TColor clBtnFace = SystemColor(COLOR_BTNFACE);
@@ -127,6 +140,8 @@ class TPen : public TGraphicsObject {
 
 // A drawing surface. The font, brush and pen are selected into the device
 // context when a drawing call needs them, and again after they change.
+class TBitmap;
+
 class TCanvas : public TPersistent {
  public:
   TCanvas();
@@ -159,6 +174,29 @@ class TCanvas : public TPersistent {
   void DrawFocusRect(const RECT& rect);
   // Copies from another canvas with SRCCOPY.
   void CopyRect(const RECT& dest, TCanvas* source, const RECT& sourceRect);
+  void Polygon(const POINT* points, int count);
+  void Polyline(const POINT* points, int count);
+  void Ellipse(const RECT& rect);
+  COLORREF Pixel(int x, int y);
+  void SetPixel(int x, int y, TColor color);
+
+  // The platform's frame controls (DFC_/DFCS_ values) and 3-D edges (EDGE_,
+  // BF_ values; rect shrinks to the inside when BF_ADJUST is given).
+  void DrawFrameControl(const RECT& rect, UINT type, UINT state);
+  void DrawEdge(RECT& rect, UINT edge, UINT flags);
+  // One line of text in rect, cut with "..." at the end when it does not fit;
+  // align: DT_LEFT, DT_CENTER or DT_RIGHT, vertically centred.
+  void TextRectEllipsis(const RECT& rect, const WideString& text, UINT align = DT_LEFT);
+
+  // Draws a bitmap at (x, y); a Transparent bitmap leaves its transparent
+  // colour's pixels alone.
+  void Draw(int x, int y, TBitmap* bitmap);
+  void StretchDraw(const RECT& rect, TBitmap* bitmap);
+  // Paints color wherever mask (a monochrome bitmap) is black.
+  void FillMasked(int x, int y, int width, int height, HBITMAP mask, int maskX, int maskY, TColor color);
+
+  // The bounds of what can be drawn now (logical coordinates).
+  RECT ClipRect();
 
  protected:
   // Creates a device context when none is bound; the base has none to make.
@@ -178,4 +216,19 @@ class TCanvas : public TPersistent {
   HGDIOBJ FOldFont = nullptr;
   HGDIOBJ FOldBrush = nullptr;
   HGDIOBJ FOldPen = nullptr;
+};
+
+// Narrows a canvas's clipping to a rectangle (or widens nothing: it only
+// intersects) and puts the previous clipping back when it ends. Leaves the
+// selected tools alone, unlike saving the whole device context.
+class TCanvasClip {
+ public:
+  TCanvasClip(TCanvas* canvas, const RECT& rect);
+  ~TCanvasClip();
+  TCanvasClip(const TCanvasClip&) = delete;
+  TCanvasClip& operator=(const TCanvasClip&) = delete;
+
+ private:
+  HDC FDC;
+  HRGN FSaved = nullptr;  // null: there was no clipping region
 };

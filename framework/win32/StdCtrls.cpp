@@ -1,5 +1,7 @@
 #include "framework/win32/StdCtrls.h"
 
+#include "framework/win32/Form.h"
+
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
   FParentColor = true;
   SetBounds(0, 0, 65, 13);
@@ -72,7 +74,31 @@ void TButton::SetDefault(bool value) {
   if (HandleAllocated()) SendMessageW(FHandle, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-void TButton::Click() { TWinControl::Click(); }
+void TButton::Click() {
+  if (FModalResult != 0) {
+    if (TForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+  }
+  TWinControl::Click();
+}
+
+bool IsPushButtonWindow(HWND window) {
+  if (window == nullptr) return false;
+  const LRESULT code = SendMessageW(window, WM_GETDLGCODE, 0, 0);
+  return (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0;
+}
+
+bool TButton::DialogKey(WORD key, TShiftState shift) {
+  if (!CanFocus()) return false;
+  HWND focus = GetFocus();
+  // The focused push button takes Enter; the default one takes it from any
+  // control that is no push button.
+  const bool active = focus == FHandle || (FDefault && !IsPushButtonWindow(focus));
+  if ((key == VK_RETURN && active) || (key == VK_ESCAPE && FCancel)) {
+    Click();
+    return true;
+  }
+  return TWinControl::DialogKey(key, shift);
+}
 
 void TButton::Dispatch(TMessage& message) {
   if (message.Msg == CN_COMMAND) {

@@ -6,7 +6,11 @@
 #include <map>
 
 #include "framework/win32/Application.h"
+#include "framework/win32/BufferedPaint.h"
+#include "framework/win32/Menus.h"
 #include "platform/CodePage.h"
+#include "platform/ScopeGuard.h"
+#include "platform/win32/HandleOwners.h"
 
 namespace {
 LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
@@ -50,7 +54,7 @@ LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   } else {
     // No exception crosses back into the system: the application handles it here.
     try {
-      control->WndProc(message);
+      control->WindowProc(message);
     } catch (...) {
       Application->HandleException(control);
     }
@@ -150,6 +154,7 @@ void TWinControl::RegisterWindowClass(TCreateParams& params) {
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
+  FClickOnMouseUp = params.NativeClass.empty();
   RegisterWindowClass(params);
   if (FControlId == 0) FControlId = NextControlId();
   HMENU id = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(FControlId)) : nullptr;
@@ -162,6 +167,36 @@ void TWinControl::CreateWnd() {
   if (window == nullptr) throw EOutOfResources("Error creating window");
   FHandle = window;
   SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), FALSE);
+  // Timers are kept in the objects: they run again on the new window.
+  FChildTimers.clear();
+  RestartTimers();
+  for (TControl* control : FControls)
+    if (!dynamic_cast<TWinControl*>(control)) control->RestartTimers();
+}
+
+UINT_PTR TWinControl::ChildTimerId(TControl* control, UINT_PTR id, bool create) {
+  for (const TChildTimer& timer : FChildTimers)
+    if (timer.control == control && timer.id == id) return timer.windowId;
+  if (!create) return 0;
+  FChildTimers.push_back({FNextChildTimerId++, control, id});
+  return FChildTimers.back().windowId;
+}
+
+void TWinControl::DropChildTimers(TControl* control) {
+  for (auto it = FChildTimers.begin(); it != FChildTimers.end();) {
+    if (it->control != control) {
+      ++it;
+      continue;
+    }
+    if (FHandle != nullptr) ::KillTimer(FHandle, it->windowId);
+    it = FChildTimers.erase(it);
+  }
+}
+
+void TWinControl::FrameChanged() {
+  if (FHandle != nullptr)
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::DestroyChildHandles() {
@@ -197,10 +232,12 @@ void TWinControl::InsertControl(TControl* control) {
   if (control->FParentColor) control->Perform(CM_PARENTCOLORCHANGED);
   control->UpdateAnchorRules();
   if (FHandle != nullptr) {
-    if (windowed != nullptr)
+    if (windowed != nullptr) {
       windowed->HandleNeeded();
-    else
+    } else {
       control->Invalidate();
+      control->RestartTimers();
+    }
   }
   if (control->FAlign != alNone) AlignControls();
 }
@@ -211,6 +248,8 @@ void TWinControl::RemoveControl(TControl* control) {
   } else {
     control->Invalidate();
   }
+  DropChildTimers(control);
+  if (FMouseControl == control) FMouseControl = nullptr;
   // By address: a control being destroyed no longer casts to what it was.
   FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
                                 [control](TWinControl* item) { return static_cast<TControl*>(item) == control; }),
@@ -396,10 +435,12 @@ TControl* TWinControl::MouseTarget(TMessage& message, POINT& point) {
 void TWinControl::Dispatch(TMessage& message) {
   if (IsMouseMessage(message.Msg)) {
     POINT point;
-    if (TControl* target = MouseTarget(message, point)) {
+    TControl* target = MouseTarget(message, point);
+    if (message.Msg == WM_MOUSEMOVE) TrackMouse(ControlAtPos(point));
+    if (target != nullptr) {
       TMessage forwarded = message;
       forwarded.LParam = MAKELPARAM(point.x - target->FLeft, point.y - target->FTop);
-      target->WndProc(forwarded);
+      target->WindowProc(forwarded);
       // The window still sees the mouse (cursor, capture release).
       DefaultHandler(message);
       return;
@@ -414,6 +455,27 @@ void TWinControl::Dispatch(TMessage& message) {
     case WM_KILLFOCUS: WMKillFocus(message); break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: WMKeyDown(message); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: WMKeyUp(message); break;
+    case WM_CHAR: WMChar(message); break;
+    case WM_GETDLGCODE: WMGetDlgCode(message); break;
+    case WM_MOUSEWHEEL: WMMouseWheel(message); break;
+    case WM_MOUSELEAVE:
+      MouseLeft();
+      DefaultHandler(message);
+      break;
+    case WM_SETCURSOR: WMSetCursor(message); break;
+    case WM_CONTEXTMENU: WMContextMenu(message); break;
+    case WM_TIMER: WMTimer(message); break;
+    case WM_PRINT: WMPrint(message); break;
+    case WM_PRINTCLIENT:
+      if (FDefWndProc != DefWindowProcW) {
+        DefaultHandler(message);
+      } else {
+        PaintWindow(reinterpret_cast<HDC>(message.WParam));
+        PaintControls(reinterpret_cast<HDC>(message.WParam));
+      }
+      break;
     case WM_NCHITTEST: WMNCHitTest(message); break;
     case WM_NCPAINT: WMNCPaint(message); break;
     case WM_NCCALCSIZE: WMNCCalcSize(message); break;
@@ -433,14 +495,9 @@ void TWinControl::Dispatch(TMessage& message) {
     case CN_CTLCOLORLISTBOX:
     case CN_CTLCOLORBTN:
     case CN_CTLCOLORSTATIC: CNCtlColor(message); break;
-    case CM_DIALOGKEY: {
-      TShiftState shift = 0;
-      if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-      if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-      if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-      message.Result = DialogKey(static_cast<WORD>(message.WParam), shift) ? 1 : 0;
+    case CM_DIALOGKEY:
+      message.Result = DialogKey(static_cast<WORD>(message.WParam), KeyboardShiftState()) ? 1 : 0;
       break;
-    }
     default: TControl::Dispatch(message); break;
   }
 }
@@ -498,13 +555,33 @@ void TWinControl::WMPaint(TMessage& message) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(FHandle, &paint);
   try {
-    PaintWindow(dc);
-    PaintControls(dc);
+    if (FDoubleBuffered) {
+      PaintBuffered(dc, paint.rcPaint);
+    } else {
+      PaintWindow(dc);
+      PaintControls(dc);
+    }
   } catch (...) {
     EndPaint(FHandle, &paint);
     throw;
   }
   EndPaint(FHandle, &paint);
+}
+
+void TWinControl::PaintBuffered(HDC dc, const RECT& area) {
+  TBufferedPaint buffer(dc, area);
+  HDC target = buffer.DC();
+  {
+    // The background goes into the buffer with the rest of the picture.
+    TSavedDCState state(target);
+    IntersectClipRect(target, area.left, area.top, area.right, area.bottom);
+    FErasingBuffer = true;
+    auto erased = OnScopeExit([this] { FErasingBuffer = false; });
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(target));
+  }
+  PaintWindow(target);
+  PaintControls(target);
+  buffer.Finish();
 }
 
 void TWinControl::PaintWindow(HDC dc) {
@@ -533,6 +610,11 @@ void TWinControl::PaintControls(HDC dc) {
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& message) {
+  // A double-buffered window erases in its buffer only.
+  if (FDoubleBuffered && !FErasingBuffer) {
+    message.Result = 1;
+    return;
+  }
   if (FDefWndProc != DefWindowProcW) {
     DefaultHandler(message);
     return;
@@ -576,17 +658,198 @@ void TWinControl::WMKillFocus(TMessage& message) {
 
 void TWinControl::WMKeyDown(TMessage& message) {
   WORD key = static_cast<WORD>(message.WParam);
-  TShiftState shift = 0;
-  if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-  if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-  KeyDown(key, shift);
-  if (key != 0) DefaultHandler(message);
+  KeyDown(key, KeyboardShiftState());
+  if (key == 0) return;
+  message.WParam = key;
+  DefaultHandler(message);
 }
 
-void TWinControl::WMNCHitTest(TMessage& message) { DefaultHandler(message); }
-void TWinControl::WMNCPaint(TMessage& message) { DefaultHandler(message); }
-void TWinControl::WMNCCalcSize(TMessage& message) { DefaultHandler(message); }
+void TWinControl::WMKeyUp(TMessage& message) {
+  WORD key = static_cast<WORD>(message.WParam);
+  KeyUp(key, KeyboardShiftState());
+  if (key == 0) return;
+  message.WParam = key;
+  DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message) {
+  auto key = static_cast<char16_t>(message.WParam);
+  KeyPress(key);
+  if (key == 0) return;
+  message.WParam = key;
+  DefaultHandler(message);
+}
+
+void TWinControl::WMGetDlgCode(TMessage& message) { DefaultHandler(message); }
+
+void TWinControl::WMMouseWheel(TMessage& message) {
+  // The graphic child under the mouse has the first turn.
+  POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  if (FHandle != nullptr) ::ScreenToClient(FHandle, &point);
+  if (TControl* child = ControlAtPos(point)) {
+    if (child->DoMouseWheel(KeysToShiftState(LOWORD(message.WParam)),
+                            static_cast<short>(HIWORD(message.WParam)),
+                            POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)})) {
+      message.Result = 1;
+      return;
+    }
+  }
+  // Unused, the default procedure hands the wheel to the parent window.
+  TControl::Dispatch(message);
+}
+
+void TWinControl::TrackMouse(TControl* graphicChild) {
+  if (!FTrackingMouse) {
+    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, FHandle, HOVER_DEFAULT};
+    FTrackingMouse = TrackMouseEvent(&track) != FALSE;
+    if (!MouseInside()) Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
+  }
+  if (graphicChild == FMouseControl) return;
+  TControl* previous = FMouseControl;
+  FMouseControl = graphicChild;
+  if (previous != nullptr) previous->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(previous));
+  if (graphicChild != nullptr) graphicChild->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(graphicChild));
+}
+
+void TWinControl::MouseLeft() {
+  FTrackingMouse = false;
+  if (TControl* child = FMouseControl) {
+    FMouseControl = nullptr;
+    child->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(child));
+  }
+  if (MouseInside()) Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void TWinControl::WMSetCursor(TMessage& message) {
+  // Only for this window's own client area: the parent leaves its children alone.
+  if (reinterpret_cast<HWND>(message.WParam) == FHandle && LOWORD(message.LParam) == HTCLIENT) {
+    TCursor cursor = crDefault;
+    POINT point;
+    if (GetCursorPos(&point) && ::ScreenToClient(FHandle, &point))
+      if (TControl* child = ControlAtPos(point)) cursor = child->Cursor();
+    if (cursor == crDefault) cursor = Cursor();
+    if (cursor != crDefault) {
+      ::SetCursor(CursorHandle(cursor));
+      message.Result = TRUE;
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMContextMenu(TMessage& message) {
+  POINT screen{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  const bool fromKeyboard = screen.x == -1 && screen.y == -1;
+  TControl* control = this;
+  if (!fromKeyboard) {
+    POINT client = screen;
+    ::ScreenToClient(FHandle, &client);
+    if (TControl* child = ControlAtPos(client)) control = child;
+  } else {
+    screen = ClientToScreen(POINT{0, 0});
+  }
+  TPopupMenu* menu = control->PopupMenu();
+  if (menu == nullptr && control != this) {
+    control = this;
+    menu = PopupMenu();
+  }
+  if (menu == nullptr || !menu->AutoPopup() || reinterpret_cast<HWND>(message.WParam) != FHandle) {
+    DefaultHandler(message);
+    return;
+  }
+  menu->SetPopupComponent(control);
+  menu->Popup(screen.x, screen.y);
+  message.Result = 0;
+}
+
+void TWinControl::WMTimer(TMessage& message) {
+  for (const TChildTimer& timer : FChildTimers) {
+    if (timer.windowId == message.WParam) {
+      TControl* control = timer.control;
+      control->Perform(WM_TIMER, timer.id);
+      return;
+    }
+  }
+  TControl::Dispatch(message);
+}
+
+void TWinControl::WMPrint(TMessage& message) {
+  HDC dc = reinterpret_cast<HDC>(message.WParam);
+  const LPARAM flags = message.LParam;
+  if (FHandle == nullptr || ((flags & PRF_CHECKVISIBLE) && !IsWindowVisible(FHandle))) return;
+  if (FDefWndProc != DefWindowProcW) {
+    // A native class prints itself; our frame parts go on top.
+    DefaultHandler(message);
+    if (flags & PRF_NONCLIENT) PaintNonClient(dc);
+    return;
+  }
+  RECT window;
+  GetWindowRect(FHandle, &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(FHandle, &origin);
+  const int dx = origin.x - window.left;
+  const int dy = origin.y - window.top;
+  if (flags & PRF_NONCLIENT) {
+    TMessage frame{WM_PRINT, message.WParam, PRF_NONCLIENT, 0};
+    DefaultHandler(frame);
+    PaintNonClient(dc);
+  }
+  if (flags & (PRF_ERASEBKGND | PRF_CLIENT)) {
+    TSavedDCState state(dc);
+    if (flags & PRF_NONCLIENT) OffsetViewportOrgEx(dc, dx, dy, nullptr);
+    IntersectClipRect(dc, 0, 0, ClientWidth(), ClientHeight());
+    if (flags & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, message.WParam);
+    if (flags & PRF_CLIENT) Perform(WM_PRINTCLIENT, message.WParam, flags);
+  }
+  if (flags & PRF_CHILDREN) {
+    for (TWinControl* child : FTabList) {
+      if (child->FHandle == nullptr || !IsWindowVisible(child->FHandle)) continue;
+      RECT childRect;
+      GetWindowRect(child->FHandle, &childRect);
+      TSavedDCState state(dc);
+      OffsetViewportOrgEx(dc, childRect.left - window.left, childRect.top - window.top, nullptr);
+      child->Perform(WM_PRINT, message.WParam, flags | PRF_NONCLIENT);
+    }
+  }
+}
+
+void TWinControl::WMNCHitTest(TMessage& message) {
+  LRESULT result = HTNOWHERE;
+  if (NonClientHitTest(POINT{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)}, result)) {
+    message.Result = result;
+    return;
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMNCPaint(TMessage& message) {
+  DefaultHandler(message);
+  if (FHandle == nullptr) return;
+  TWindowDC dc(FHandle, true);
+  if (!dc) return;
+  // The frame parts only: the client area is the client's to paint.
+  RECT window;
+  GetWindowRect(FHandle, &window);
+  POINT origin{0, 0};
+  ::ClientToScreen(FHandle, &origin);
+  const int left = origin.x - window.left;
+  const int top = origin.y - window.top;
+  ExcludeClipRect(dc.Get(), left, top, left + ClientWidth(), top + ClientHeight());
+  PaintNonClient(dc.Get());
+}
+
+void TWinControl::WMNCCalcSize(TMessage& message) {
+  DefaultHandler(message);
+  RECT& client = message.WParam ? reinterpret_cast<NCCALCSIZE_PARAMS*>(message.LParam)->rgrc[0]
+                                 : *reinterpret_cast<RECT*>(message.LParam);
+  AdjustNonClient(client);
+  if (client.right < client.left) client.right = client.left;
+  if (client.bottom < client.top) client.bottom = client.top;
+}
+
+void TWinControl::AdjustNonClient(RECT& /*client*/) {}
+void TWinControl::PaintNonClient(HDC /*windowDC*/) {}
+bool TWinControl::NonClientHitTest(POINT /*screenPoint*/, LRESULT& /*result*/) { return false; }
 void TWinControl::WMDestroy(TMessage& message) { DefaultHandler(message); }
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
@@ -623,14 +886,56 @@ void TWinControl::CMTextChanged(TMessage& /*message*/) { Invalidate(); }
 void TWinControl::FocusChanged(TWinControl* /*control*/) {}
 
 bool TWinControl::DialogKey(WORD key, TShiftState shift) {
-  if (key != VK_TAB || (shift & (ssCtrl | ssAlt))) return false;
-  TWinControl* current = FindControl(GetFocus());
-  SelectNext(current, (shift & ssShift) == 0);
-  return true;
+  if (shift & (ssCtrl | ssAlt)) return false;
+  switch (key) {
+    case VK_TAB:
+      SelectNext(FindControl(GetFocus()), (shift & ssShift) == 0);
+      return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: {
+      TWinControl* current = FindControl(GetFocus());
+      if (current == nullptr || current->FParent == nullptr) return false;
+      current->FParent->SelectSibling(current, key == VK_RIGHT || key == VK_DOWN);
+      return true;
+    }
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_EXECUTE:
+    case VK_CANCEL:
+      for (TWinControl* child : std::vector<TWinControl*>(FTabList))
+        if (child->FVisible && child->Perform(CM_DIALOGKEY, key) != 0) return true;
+      return false;
+    default: return false;
+  }
+}
+
+void TWinControl::SelectSibling(TWinControl* current, bool forward) {
+  const int count = static_cast<int>(FTabList.size());
+  auto found = std::find(FTabList.begin(), FTabList.end(), current);
+  if (count == 0 || found == FTabList.end()) return;
+  int index = static_cast<int>(found - FTabList.begin());
+  for (int step = 1; step < count; ++step) {
+    index = forward ? (index + 1) % count : (index - 1 + count) % count;
+    TWinControl* candidate = FTabList[static_cast<size_t>(index)];
+    if (candidate->CanFocus()) {
+      candidate->SetFocus();
+      return;
+    }
+  }
 }
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift) {
   if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char16_t& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
 }
 
 void TWinControl::DoEnter() {

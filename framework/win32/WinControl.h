@@ -4,6 +4,12 @@
 // what none takes goes to the default procedure (for a wrapped native class,
 // that class's own procedure). The control's state lives in the object, so
 // the window can be destroyed and created again (RecreateWnd) at any time.
+// Keyboard: key down, key up and characters go to KeyDown, KeyUp and
+// KeyPress; dialog keys (Tab, arrows, Enter, Escape) that the focused control
+// does not claim through WM_GETDLGCODE go to the form as CM_DIALOGKEY.
+// Non-client area: a control reserves, paints and hit-tests its own frame
+// parts by overriding AdjustNonClient, PaintNonClient and NonClientHitTest.
+// Threads: as TControl, the thread that made the window.
 #include <windows.h>
 
 #include <memory>
@@ -65,6 +71,8 @@ class TWinControl : public TControl {
   void SetTabStop(bool value);
   // Every windowed control below this one, depth first in Tab order.
   void GetTabOrderList(std::vector<TWinControl*>& list);
+  // The visible, enabled graphic child at a client point (the topmost), or null.
+  TControl* ControlAtPos(POINT point);
   // Focuses the next (or previous) focusable tab stop after current.
   void SelectNext(TWinControl* current, bool forward);
 
@@ -82,7 +90,17 @@ class TWinControl : public TControl {
   void WndProc(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
 
+  // Paints into an off-screen bitmap and copies it in one step; the
+  // background is then erased in the bitmap, never on the screen.
+  bool DoubleBuffered() const { return FDoubleBuffered; }
+  void SetDoubleBuffered(bool value) { FDoubleBuffered = value; }
+  // Asks the system to measure and paint the non-client area again (after a
+  // change of what AdjustNonClient reserves).
+  void FrameChanged();
+
   TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
 
@@ -95,8 +113,23 @@ class TWinControl : public TControl {
   virtual void DestroyWnd();
   // Called by the top-level control when a control below it got the focus.
   virtual void FocusChanged(TWinControl* control);
-  // A dialog key (Tab, Enter, Escape) for the form; true when used.
+  // A dialog key for the form; true when used. The base moves the focus on
+  // Tab and Shift+Tab (tab stops of the whole form) and on the arrows (every
+  // focusable sibling of the focused control), and offers Enter and Escape to
+  // the windowed children in Tab order, each as CM_DIALOGKEY.
   virtual bool DialogKey(WORD key, TShiftState shift);
+  // What the control claims of the keyboard (DLGC_ flags); the base keeps the
+  // window class's answer.
+  virtual void WMGetDlgCode(TMessage& message);
+
+  // Non-client hooks. AdjustNonClient shrinks the client rectangle (window
+  // coordinates of the parent, as WM_NCCALCSIZE gives it) to reserve frame
+  // parts; PaintNonClient draws on a device context of the whole window after
+  // the default frame was drawn; NonClientHitTest may answer for a screen
+  // point before the default does (return false to leave it).
+  virtual void AdjustNonClient(RECT& client);
+  virtual void PaintNonClient(HDC windowDC);
+  virtual bool NonClientHitTest(POINT screenPoint, LRESULT& result);
 
   void Dispatch(TMessage& message) override;
   WideString GetText() override;
@@ -110,6 +143,13 @@ class TWinControl : public TControl {
   virtual void WMSetFocus(TMessage& message);
   virtual void WMKillFocus(TMessage& message);
   virtual void WMKeyDown(TMessage& message);
+  virtual void WMKeyUp(TMessage& message);
+  virtual void WMChar(TMessage& message);
+  virtual void WMMouseWheel(TMessage& message);
+  virtual void WMSetCursor(TMessage& message);
+  virtual void WMContextMenu(TMessage& message);
+  virtual void WMTimer(TMessage& message);
+  virtual void WMPrint(TMessage& message);
   virtual void WMNCHitTest(TMessage& message);
   virtual void WMNCPaint(TMessage& message);
   virtual void WMNCCalcSize(TMessage& message);
@@ -128,9 +168,9 @@ class TWinControl : public TControl {
   // children on top.
   virtual void PaintWindow(HDC dc);
   void PaintControls(HDC dc);
-  // The graphic child at a client point, for the mouse.
-  TControl* ControlAtPos(POINT point);
   virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(char16_t& key);
   virtual void DoEnter();
   virtual void DoExit();
 
@@ -140,6 +180,7 @@ class TWinControl : public TControl {
   std::vector<TWinControl*> FTabList;  // the windowed children in Tab order
   std::unique_ptr<TBrush> FBrush;
   bool FTabStop = false;
+  bool FDoubleBuffered = false;
 
  private:
   friend class TControl;
@@ -148,6 +189,24 @@ class TWinControl : public TControl {
   void DestroyChildHandles();
   void RegisterWindowClass(TCreateParams& params);
   TControl* MouseTarget(TMessage& message, POINT& point);
+  void TrackMouse(TControl* graphicChild);
+  void SelectSibling(TWinControl* current, bool forward);
+  void MouseLeft();
+  void PaintBuffered(HDC dc, const RECT& area);
+  // Timers of graphic children run on this window under ids of its own.
+  struct TChildTimer {
+    UINT_PTR windowId;
+    TControl* control;
+    UINT_PTR id;
+  };
+  UINT_PTR ChildTimerId(TControl* control, UINT_PTR id, bool create);
+  void DropChildTimers(TControl* control);
+
+  std::vector<TChildTimer> FChildTimers;
+  UINT_PTR FNextChildTimerId = 0x10000;
+  TControl* FMouseControl = nullptr;  // the graphic child the mouse is over
+  bool FTrackingMouse = false;
+  bool FErasingBuffer = false;
 
   bool FAligning = false;
   bool FWindowDying = false;  // the destructor destroys the window: no dispatch
