@@ -52,9 +52,12 @@ TElCtrlScrollBarStyles* TElSBController::GetScrollBar(int index) const {
 void TElSBController::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == opRemove && component == FControl) {
+    // The host is going: nothing of it may be touched any more.
+    for (auto& bar : FBars) bar->Detach();
+    FCaptureBar = nullptr;
+    CloseTheme();
     FControl = nullptr;
     FActive = false;
-    FTheme = nullptr;  // the theme went with the window
   }
 }
 

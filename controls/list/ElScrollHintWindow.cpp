@@ -43,6 +43,7 @@ void TElScrollHintWindow::ShowAt(POINT screen, const WideString& text, TColor co
     SetWindowLongPtrW(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
   }
   FText = text;
+  SetWindowTextW(FWindow, reinterpret_cast<LPCWSTR>(FText.c_str()));
   FColor = ColorToRGB(color);
   FTextColor = ColorToRGB(textColor);
   SIZE extent{0, 0};

@@ -17,6 +17,7 @@
 #include "framework/Filer.h"
 #include "framework/Stream.h"
 #include "framework/win32/Form.h"
+#include "platform/win32/CodePatch.h"
 #include "platform/win32/HandleOwners.h"
 #include "tests/support/Win32GuiTestSupport.h"
 
@@ -235,12 +236,17 @@ TEST_F(ElSBControllerTest, DraggingTheThumbTracksAndSnapsBackFarAway) {
   EXPECT_EQ(list->TopIndex(), tracked);
   EXPECT_EQ(Vert()->Position(), tracked);
 
-  // A page that covers the range: no drag starts.
-  list->Clear();
-  Fill(3);
-  SetScrollInfo(Host(), SB_VERT, nullptr, FALSE);  // ignored: no record
+  // A page that covers the range (the bar kept, disabled): no drag, no arrows.
+  SCROLLINFO covered{sizeof covered, SIF_ALL | SIF_DISABLENOSCROLL, 0, 9, 10, 0, 0};
+  SetScrollInfo(Host(), SB_VERT, &covered, TRUE);
+  ASSERT_TRUE(Vert()->GetVisible());
+  EXPECT_FALSE(Vert()->BarEnabled());
+  const int top = list->TopIndex();
   Press(Vert(), Vert()->Layout().Length / 2);
   EXPECT_FALSE(Vert()->Dragging());
+  Press(Vert(), Vert()->Layout().Length - 2);
+  EXPECT_EQ(list->TopIndex(), top);
+  EXPECT_NE(GetCapture(), Host());
 }
 
 TEST_F(ElSBControllerTest, TrackHintShowsThePositionOrTheEventsText) {
@@ -256,7 +262,12 @@ TEST_F(ElSBControllerTest, TrackHintShowsThePositionOrTheEventsText) {
   Vert()->OnScrollHintNeeded = [](TObject*, int position, WideString& text) {
     text = u"Row " + WideString(1, static_cast<char16_t>(u'0' + position % 10));
   };
+  wchar_t text[32] = {};
+  GetWindowTextW(hint, text, 32);
+  EXPECT_EQ(std::wstring(text), std::to_wstring(Vert()->TrackPosition()));
   MoveTo(Vert(), grab + 60);
+  GetWindowTextW(hint, text, 32);
+  EXPECT_EQ(std::wstring(text), L"Row " + std::to_wstring(Vert()->TrackPosition() % 10));
   Release(Vert(), grab + 60);
   EXPECT_FALSE(IsWindowVisible(hint));
 }
@@ -328,6 +339,8 @@ TEST_F(ElSBControllerTest, ClassicLookInThePlatformColours) {
   EXPECT_EQ(PixelOnBar(Vert(), 3, 3), GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(PixelOnBar(Vert(), layout.ButtonSize / 2, depth / 2), GetSysColor(COLOR_BTNTEXT));
   // Track: the checker of face and highlight, alternating pixel by pixel.
+  Vert()->SetSystemBkColor(false);
+  PumpFor(50);
   const int track = layout.ButtonSize + 3;
   const COLORREF a = PixelOnBar(Vert(), track, 5);
   const COLORREF b = PixelOnBar(Vert(), track, 6);
@@ -336,6 +349,14 @@ TEST_F(ElSBControllerTest, ClassicLookInThePlatformColours) {
   EXPECT_EQ(a, c);
   EXPECT_TRUE((a == GetSysColor(COLOR_BTNFACE) && b == GetSysColor(COLOR_BTNHIGHLIGHT)) ||
               (b == GetSysColor(COLOR_BTNFACE) && a == GetSysColor(COLOR_BTNHIGHLIGHT)));
+  // Without blending: a solid track in the bar's colour.
+  Vert()->SetBlendBackground(false);
+  Vert()->SetColor(RGB(10, 120, 30));
+  PumpFor(50);
+  EXPECT_EQ(PixelOnBar(Vert(), track, 5), RGB(10, 120, 30));
+  EXPECT_EQ(PixelOnBar(Vert(), track + 1, 5), RGB(10, 120, 30));
+  Vert()->SetColor(clBtnFace);
+  PumpFor(50);
   // Thumb: face colour with the grip lines in the bar colour across its middle.
   const int centre = layout.ThumbStart + layout.ThumbLength / 2;
   EXPECT_EQ(PixelOnBar(Vert(), centre - 3, depth / 2), GetSysColor(COLOR_BTNSHADOW));
@@ -377,18 +398,36 @@ TEST_F(ElSBControllerTest, ThemedLookUsesTheScrollBarTheme) {
   EXPECT_EQ(PixelOnBar(Vert(), 3, 3), GetSysColor(COLOR_BTNFACE));
 }
 
+// Someone else's entry patch on the routine: it still calls the routine, but
+// its jump cannot be moved, so ours cannot go on top.
+void* ForeignOriginal = nullptr;
+int WINAPI ForeignSetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw) {
+  return reinterpret_cast<int(WINAPI*)(HWND, int, LPCSCROLLINFO, BOOL)>(ForeignOriginal)(window, bar, info, redraw);
+}
+
 TEST_F(ElSBControllerTest, WithoutTheInterceptionTheHostKeepsThePlatformsBars) {
   TElScrollInfoHook::Uninstall();
+  void* routine = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetScrollInfo"));
+  auto foreign = std::make_unique<TEntryJumpPatch>(routine, reinterpret_cast<void*>(&ForeignSetScrollInfo), true);
+  ASSERT_TRUE(foreign->Apply());
+  ForeignOriginal = foreign->Original();
   Make(true);
+  EXPECT_FALSE(TElScrollInfoHook::Installed());
   EXPECT_FALSE(list->Controller()->GetActive());
   EXPECT_FALSE(list->CustomBarsActive());
   Fill(100);
   RECT window;
   GetWindowRect(Host(), &window);
-  // The platform reserves its own bar.
+  // The platform reserves its own bar, and the controller was never told of the range.
   EXPECT_LE(list->ClientWidth(), window.right - window.left - GetSystemMetrics(SM_CXVSCROLL));
-  EXPECT_EQ(Vert()->Max(), -1);  // never told of the range
+  EXPECT_EQ(Vert()->Max(), -1);
+  EXPECT_EQ(SendMessageW(Host(), ElScrollBarMessage(), kElSBQueryController, 0), 0);
+  delete form;
+  form = nullptr;
+  foreign.reset();
   ASSERT_TRUE(TElScrollInfoHook::Install());
+  Make(true);
+  EXPECT_TRUE(list->CustomBarsActive());
 }
 
 TEST_F(ElSBControllerTest, DetachingGivesTheBarsBackToThePlatform) {
