@@ -98,7 +98,7 @@ TPixelImage XServerPicture(const ScratchDir& scratch) {
   const std::wstring wideFile(file.begin(), file.end());
   char* unixFile = unixName(wideFile.c_str());
   if (unixFile == nullptr) return {};
-  std::string command = std::string("/usr/bin/import -window root -depth 8 BMP3:") + unixFile;
+  std::string command = std::string("Z:\\usr\\bin\\import -window root -depth 8 BMP3:") + unixFile;
   HeapFree(GetProcessHeap(), 0, unixFile);
   std::wstring wideCommand(command.begin(), command.end());
   STARTUPINFOW startup{};
@@ -124,8 +124,8 @@ class TOtherProgramWindow {
     FThread.Reset(process.hThread);
     FProcess.Reset(process.hProcess);
     FProcessId = process.dwProcessId;
-    WaitForInputIdle(FProcess.Get(), 20000);
-    for (int tries = 0; tries < 200 && FWindow == nullptr; ++tries) {
+    WaitForInputIdle(FProcess.Get(), 60000);
+    for (int tries = 0; tries < 1200 && FWindow == nullptr; ++tries) {
       EnumWindows(&TOtherProgramWindow::Find, reinterpret_cast<LPARAM>(this));
       if (FWindow == nullptr) PumpFor(50);
     }
