@@ -24,7 +24,7 @@ std::uint32_t IndirectCallLength(std::uint8_t modrm, std::uint8_t sib) {
 
 }  // namespace
 
-bool IsCallReturnAddress(IStackEnvironment& env, TStackAddress value) {
+bool IsCallReturnAddress(IStackMemory& env, TStackAddress value) {
   constexpr std::uint32_t kBack = 8;
   if (value < kBack) return false;
   std::uint8_t b[kBack];
@@ -40,7 +40,7 @@ bool IsCallReturnAddress(IStackEnvironment& env, TStackAddress value) {
   return b[kBack - 7] == 0x9A;
 }
 
-std::vector<TStackAddress> FramePointerSlots(IStackEnvironment& env, TStackAddress framePointer,
+std::vector<TStackAddress> FramePointerSlots(IStackMemory& env, TStackAddress framePointer,
                                              TStackAddress bottom, TStackAddress top) {
   std::vector<TStackAddress> slots;
   TStackAddress frame = framePointer;

@@ -8,9 +8,9 @@
 // True when a call instruction ends exactly at `value`: a relative near call,
 // a call through a register or memory operand, or a far call with an
 // immediate pointer. The bytes before it are read guarded.
-bool IsCallReturnAddress(IStackEnvironment& env, TStackAddress value);
+bool IsCallReturnAddress(IStackMemory& env, TStackAddress value);
 
 // The return-address slots of the frame-pointer chain that starts at
 // `framePointer`, inside (bottom, top), ascending.
-std::vector<TStackAddress> FramePointerSlots(IStackEnvironment& env, TStackAddress framePointer,
+std::vector<TStackAddress> FramePointerSlots(IStackMemory& env, TStackAddress framePointer,
                                              TStackAddress bottom, TStackAddress top);

@@ -3,7 +3,7 @@
 #include "crash/stack/CallTest.h"
 #include "crash/stack/StackSlots.h"
 
-TPreparedStack PrepareStack(IStackEnvironment& env, TStackAddress framePointer, TStackAddress top,
+TPreparedStack PrepareStack(IStackMemory& env, TStackAddress framePointer, TStackAddress top,
                             TStackAddress bottom, bool isException, TStackAddress currentAddress) {
   TPreparedStack prepared;
   const TStackSlots slots(env, framePointer, top, bottom);

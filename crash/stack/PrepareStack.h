@@ -6,5 +6,5 @@
 // Scans [bottom, top) from the top down. For an exception the scan stops at
 // the slot that holds the exception address. Empty when the range cannot be
 // read.
-TPreparedStack PrepareStack(IStackEnvironment& env, TStackAddress framePointer, TStackAddress top,
+TPreparedStack PrepareStack(IStackMemory& env, TStackAddress framePointer, TStackAddress top,
                             TStackAddress bottom, bool isException, TStackAddress currentAddress);

@@ -116,7 +116,7 @@ bool TStackCollector::Accepted(TStackAddress value, TStackAddress lookup, bool a
   if (module < 0) return true;
   const TStackModule& m = S.Env.Module(module);
   if (!m.Described) return true;
-  auto within = [lookup](const TAddressRange& r) { return lookup > r.Start && lookup <= r.End; };
+  auto within = [lookup](const TStackRange& r) { return lookup > r.Start && lookup <= r.End; };
   return within(m.Code) || within(m.Data);
 }
 

@@ -8,13 +8,17 @@
 
 #include "crash/stack/StackTypes.h"
 
-class IStackEnvironment {
+// Guarded access to the memory of the process: all a raw stack scan needs.
+class IStackMemory {
  public:
-  virtual ~IStackEnvironment() = default;
-
-  // Guarded copy of foreign memory; false when any byte cannot be read.
+  virtual ~IStackMemory() = default;
+  // Copy of foreign memory; false when any byte cannot be read.
   virtual bool Read(TStackAddress address, void* buffer, std::uint32_t size) = 0;
   virtual TMemoryRegion RegionAt(TStackAddress address) = 0;
+};
+
+class IStackEnvironment : public IStackMemory {
+ public:
 
   // Index into the process-wide module list, -1 when the address lies in no
   // loaded image.

@@ -2,7 +2,7 @@
 
 #include "crash/stack/CallTest.h"
 
-TStackSlots::TStackSlots(IStackEnvironment& env, TStackAddress framePointer, TStackAddress top,
+TStackSlots::TStackSlots(IStackMemory& env, TStackAddress framePointer, TStackAddress top,
                          TStackAddress bottom) {
   if (top <= bottom) return;
   // A stack is at most a few megabytes; a wider range is a corrupt context.

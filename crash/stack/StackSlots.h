@@ -8,7 +8,7 @@
 class TStackSlots {
  public:
   // Empty (Readable() false) when the range cannot be read or is not aligned.
-  TStackSlots(IStackEnvironment& env, TStackAddress framePointer, TStackAddress top, TStackAddress bottom);
+  TStackSlots(IStackMemory& env, TStackAddress framePointer, TStackAddress top, TStackAddress bottom);
 
   bool Readable() const { return FReadable; }
   // Visits the slots from the top down; the visitor answers how many lower

@@ -20,7 +20,7 @@ static_assert(sizeof(TDAPreStackItem) == 5, "a prepared entry is 5 bytes");
 using TPreparedStack = std::vector<TDAPreStackItem>;
 
 // [Start, End): End is one past the last byte.
-struct TAddressRange {
+struct TStackRange {
   TStackAddress Start = 0;
   TStackAddress End = 0;
   bool Empty() const { return End <= Start; }
@@ -40,8 +40,8 @@ struct TStackModule {
   std::string FileName;  // without directory
   TStackAddress LoadAddress = 0;
   bool Described = false;  // headers were readable, so the ranges below mean something
-  TAddressRange Code;
-  TAddressRange Data;
+  TStackRange Code;
+  TStackRange Data;
   bool HasMap = false;
   bool IsExecutable = false;
   std::string Fingerprint;  // of its map information, empty when none
