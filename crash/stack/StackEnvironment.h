@@ -19,6 +19,9 @@ class IStackMemory {
 
 class IStackEnvironment : public IStackMemory {
  public:
+  // Called as each trace begins: what the environment keeps from earlier
+  // traces may be out of date (a module rebuilt, unloaded or loaded).
+  virtual void TraceStarts() {}
 
   // Index into the process-wide module list, -1 when the address lies in no
   // loaded image.

@@ -31,6 +31,7 @@ TTraceStackResult TraceStack(IStackEnvironment& env, TFunctionList& functions, c
   TTraceStackResult result;
   const char* phase = "CollectPossibleStackItems";
   try {
+    env.TraceStarts();
     if (!TStackCollector(state).Collect()) return result;
     state.CheckAbort();
     phase = "RemoveRecursiveStackAreas";
