@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Writes what the mingw binutils say about a linked test image, for the map
+tests to compare with: every instruction of the code section with its length
+and direct call or jump target (objdump), and for sample addresses the source
+line (addr2line) and the start of the symbol holding them (nm). Addresses are
+written relative to the image base so that a relocated image still compares.
+
+usage: write_oracles.py IMAGE DECODER_OUT ADDRESS_OUT --objdump X --nm Y --addr2line Z
+"""
+import argparse
+import re
+import struct
+import subprocess
+
+INSN = re.compile(r"^\s*([0-9a-f]+):\t((?:[0-9a-f]{2} )+)\s*\t(\S+)\s*(.*)$")
+BRANCH = re.compile(r"^(call|jmp|j[a-z]+|loop[a-z]*|jecxz)$")
+
+
+def image_base(path):
+    data = open(path, "rb").read(4096)
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    return struct.unpack_from("<I", data, pe + 24 + 28)[0]
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("image")
+    p.add_argument("decoder_out")
+    p.add_argument("address_out")
+    p.add_argument("--objdump", required=True)
+    p.add_argument("--nm", required=True)
+    p.add_argument("--addr2line", required=True)
+    a = p.parse_args()
+    base = image_base(a.image)
+
+    listing = subprocess.run([a.objdump, "-d", "-M", "intel", "--insn-width=16", "-j", ".text", a.image],
+                             check=True, capture_output=True, text=True).stdout
+    with open(a.decoder_out, "w") as out:
+        for line in listing.splitlines():
+            m = INSN.match(line)
+            if not m:
+                continue
+            address = int(m.group(1), 16)
+            length = len(m.group(2).split())
+            mnemonic, operands = m.group(3), m.group(4)
+            if mnemonic == "(bad)":
+                continue
+            kind = "-"
+            target = "-"
+            if BRANCH.match(mnemonic):
+                kind = "call" if mnemonic == "call" else "jump"
+                t = re.match(r"^([0-9a-f]+) <", operands)
+                if t:
+                    target = "%x" % (int(t.group(1), 16) - base)
+            out.write("%x %d %s %s\n" % (address - base, length, kind, target))
+
+    symbols = subprocess.run([a.nm, "--defined-only", a.image], check=True, capture_output=True,
+                             text=True).stdout
+    starts = sorted({int(s.split()[0], 16) for s in symbols.splitlines()
+                     if len(s.split()) == 3 and s.split()[1] in "Tt" and not s.split()[2].startswith(".")})
+    samples = []
+    for i, start in enumerate(starts[:-1]):
+        if i % 5 == 0:
+            samples += [(start, start), (start + (starts[i + 1] - start) // 2, start)]
+    lines = subprocess.run([a.addr2line, "-e", a.image] + ["%x" % s for s, _ in samples], check=True,
+                           capture_output=True, text=True).stdout.splitlines()
+    with open(a.address_out, "w") as out:
+        for (address, start), where in zip(samples, lines):
+            number = re.search(r":(\d+)", where)
+            out.write("%x %d %x\n" % (address - base, int(number.group(1)) if number else 0, start - base))
+
+
+if __name__ == "__main__":
+    main()
