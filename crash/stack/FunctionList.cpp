@@ -4,7 +4,7 @@
 
 bool TStackFunction::ContainsCode(TStackAddress address) const {
   return std::any_of(Info.Areas.begin(), Info.Areas.end(), [&](const TStackCodeArea& area) {
-    return area.Kind == TCodeAreaKind::Instructions && address >= area.Start && address < area.End;
+    return area.Kind == TStackAreaKind::Instructions && address >= area.Start && address < area.End;
   });
 }
 
@@ -20,7 +20,7 @@ bool TStackFunction::HasUnknownCall() const {
 
 bool TStackFunction::StartsInstruction(IStackEnvironment& env, TStackAddress address) const {
   for (const TStackCodeArea& area : Info.Areas) {
-    if (area.Kind != TCodeAreaKind::Instructions || address < area.Start || address >= area.End) continue;
+    if (area.Kind != TStackAreaKind::Instructions || address < area.Start || address >= area.End) continue;
     TStackAddress at = area.Start;
     while (at < address) {
       const TDecodedInstruction d = env.Decode(at);

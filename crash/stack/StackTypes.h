@@ -73,12 +73,12 @@ struct TStackCall {
   TStackAddress Target = 0;
 };
 
-enum class TCodeAreaKind { Instructions, JumpTable, HandlerTable };
+enum class TStackAreaKind { Instructions, CaseTable, HandlerTable };
 
 struct TStackCodeArea {
   TStackAddress Start = 0;
   TStackAddress End = 0;  // one past the area
-  TCodeAreaKind Kind = TCodeAreaKind::Instructions;
+  TStackAreaKind Kind = TStackAreaKind::Instructions;
 };
 
 // The result of analysing one function from its entry point.

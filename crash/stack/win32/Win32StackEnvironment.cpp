@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "crash/map/FunctionAnalysis.h"
 #include "crash/map/InstructionDecoder.h"
+#include "crash/map/Unmangle.h"
 #include "crash/map/win32/ModuleList.h"
 #include "crash/map/win32/ProcessCodeReader.h"
 
@@ -116,8 +118,9 @@ int TWin32StackEnvironment::LineAt(TStackAddress address) {
 }
 
 void TWin32StackEnvironment::SplitName(const std::string& name, std::string& unit, std::string& function) {
-  unit.clear();
-  function = name;
+  TUnmangledName split = UnmangleName(name);
+  unit = std::move(split.Unit);
+  function = std::move(split.Name);
 }
 
 bool TWin32StackEnvironment::ExportBelow(int module, TStackAddress address, TStackSymbol& symbol) {
@@ -144,8 +147,32 @@ TDecodedInstruction TWin32StackEnvironment::Decode(TStackAddress address) {
 }
 
 TStackFunctionInfo TWin32StackEnvironment::Analyse(TStackAddress entry) {
+  TFrameHelpers helpers;
+  TAnalysisLimits limits;
+  if (const TMapFile* map = MapAt(entry)) {
+    helpers.HandleOnException = map->PublicByName(true, "System", "@HandleOnException", true);
+    helpers.HandleAutoException = map->PublicByName(true, "System", "@HandleAutoException", true);
+    helpers.HandleFinally = map->PublicByName(true, "System", "@HandleFinally", true);
+    helpers.Halt0 = map->PublicByName(true, "System", "@Halt0", true);
+    helpers.HandleAnyException = map->PublicByName(true, "System", "@HandleAnyException", true);
+    // Falling through into the next public leaves the function.
+    TStackSymbol symbol;
+    if (PublicAt(entry, symbol) && symbol.Start == entry) limits.FallThroughEnd = symbol.End;
+  }
+  const TFunctionInfo found = AnalyseFunction(Reader(), entry, helpers, limits);
   TStackFunctionInfo info;
-  info.Entry = entry;
+  info.Valid = found.Valid;
+  info.Entry = found.EntryPoint;
+  info.CodeBegin = found.CodeBegin;
+  info.CodeLength = found.CodeLength;
+  for (const TCodeArea& area : found.Areas) {
+    const TStackAreaKind kind = area.Kind == TCodeAreaKind::Instructions ? TStackAreaKind::Instructions
+                                : area.Kind == TCodeAreaKind::CaseTable  ? TStackAreaKind::CaseTable
+                                                                         : TStackAreaKind::HandlerTable;
+    info.Areas.push_back({area.Start, area.End, kind});
+  }
+  for (const TKnownCall& call : found.KnownCalls) info.Calls.push_back({call.CallSite, call.ReturnAddress, true, call.Target});
+  for (const TUnknownCall& call : found.UnknownCalls) info.Calls.push_back({call.CallSite, call.ReturnAddress, false, 0});
   return info;
 }
 

@@ -241,7 +241,7 @@ TStackFunctionInfo TFakeProcess::Analyse(TStackAddress entry) {
       info.Entry = entry;
       info.CodeBegin = entry;
       info.CodeLength = at - entry;
-      info.Areas.push_back({entry, at, TCodeAreaKind::Instructions});
+      info.Areas.push_back({entry, at, TStackAreaKind::Instructions});
       return info;
     }
   }
