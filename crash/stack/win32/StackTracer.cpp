@@ -1,0 +1,49 @@
+#include "crash/stack/win32/StackTracer.h"
+
+TTraceStackResult TStackTracer::Trace(TTraceStackInput& input, const TStackTraceOptions& options) {
+  input.HideUglyItems = options.HideUglyItems;
+  input.ShowRelAddrs = options.ShowRelAddrs;
+  input.ShowRelLines = options.ShowRelLines;
+  input.WantStackTrace = options.WantStackTrace;
+  input.Abort = options.Abort;
+  input.Progress = options.Progress;
+  const std::lock_guard<std::mutex> hold(FLock);
+  return TraceStack(FEnvironment, FFunctions, input);
+}
+
+TTraceStackResult TStackTracer::TraceSample(const TThreadSample& sample, const TStackTraceOptions& options) {
+  if (!sample.Accessible) {
+    TTraceStackResult result;
+    result.Text = ">> stack not accessible";
+    return result;
+  }
+  TTraceStackInput input;
+  input.StackTop = sample.StackTop;
+  input.StackBottom = sample.StackBottom;
+  input.FramePointer = sample.FramePointer;
+  input.CurrentAddress = sample.InstructionPointer;
+  input.Prepared = &sample.Prepared;
+  return Trace(input, options);
+}
+
+__attribute__((noinline)) TTraceStackResult TStackTracer::TraceCurrentThread(const TStackTraceOptions& options) {
+  // The stack above this function's frame stays as it is while the trace
+  // runs below it, so it is read in place.
+  const auto frame = static_cast<TStackAddress>(reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)));
+  TTraceStackInput input;
+  input.FramePointer = frame;
+  input.StackBottom = frame + 8;
+  input.StackTop = FEnvironment.RegionAt(frame).End;
+  input.CurrentAddress = static_cast<TStackAddress>(reinterpret_cast<std::uintptr_t>(__builtin_return_address(0)));
+  return Trace(input, options);
+}
+
+std::string TStackTracer::AddressText(TStackAddress address, const TAddressTextOptions& options) {
+  const std::lock_guard<std::mutex> hold(FLock);
+  return ::AddressText(FEnvironment, address, options);
+}
+
+TStackAddress TStackTracer::CorrectExceptAddress(bool isAbort, TStackAddress address) {
+  const std::lock_guard<std::mutex> hold(FLock);
+  return ::CorrectExceptAddress(FEnvironment, FFunctions, isAbort, address);
+}

@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+
+#include "crash/stack/AddressText.h"
+#include "crash/stack/PrepareStack.h"
+#include "crash/stack/TraceStack.h"
+#include "tests/crash/stack/FakeProcess.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start <= text.size() && !text.empty()) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string Hex8(TStackAddress a) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(a));
+  return text;
+}
+
+// The function names of a trace, innermost first (the last field of each line).
+std::vector<std::string> Functions(const std::string& text) {
+  std::vector<std::string> names;
+  for (const std::string& line : Lines(text)) names.push_back(line.substr(line.find_last_of(' ') + 1));
+  return names;
+}
+
+// start -> main -> A -> B -(through a pointer)-> C, which faults at its second step.
+std::vector<TFakeFunctionSpec> ChainCode() {
+  return {{"start", 5, {{TFakeStep::Call, "main", 6}}},
+          {"main", 10, {{TFakeStep::Call, "A", 11}, {TFakeStep::Call, "B", 12}}},
+          {"A", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::Call, "B", 22}}},
+          {"B", 30, {{TFakeStep::Nop, "", 31}, {TFakeStep::CallIndirect, "", 32}}},
+          {"C", 40, {{TFakeStep::Nop, "", 41}, {TFakeStep::Nop, "", 42}, {TFakeStep::Nop, "", 43}}}};
+}
+
+struct TScenario {
+  TFakeProcess Process;
+  TFakeStack Stack{0x130000};
+  TFunctionList FunctionList;
+  TTraceStackInput Input;
+
+  TTraceStackResult Trace() { return TraceStack(Process, FunctionList, Input); }
+  void Finish(TStackAddress current, bool exception = true) {
+    Stack.MapInto(Process);
+    Input.StackTop = Stack.Top();
+    Input.StackBottom = Stack.Bottom();
+    Input.FramePointer = Stack.FramePointer();
+    Input.CurrentAddress = current;
+    Input.IsException = exception;
+  }
+};
+
+// The chain above, in an image loaded at `base`; `viaA` false skips A.
+void BuildChain(TScenario& s, TStackAddress base, bool viaA = true) {
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", base, ChainCode(), true);
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("start", 0));
+  s.Stack.Locals(3, 7);
+  if (viaA) {
+    s.Stack.Call(p.ReturnAddress("main", 0));
+    s.Stack.Locals(2, 0x20);
+    s.Stack.Call(p.ReturnAddress("A", 1));
+  } else {
+    s.Stack.Call(p.ReturnAddress("main", 1));
+  }
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("B", 1));
+  s.Stack.Locals(2, 0x55);
+  s.Finish(p.StepAddress("C", 1));
+}
+
+TEST(TraceStack, NamesEveryFrameOfTheChainInnermostFirstInColumns) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  const TTraceStackResult r = s.Trace();
+  const TFakeProcess& p = s.Process;
+  EXPECT_EQ(Lines(r.Text), (std::vector<std::string>{
+                               Hex8(p.StepAddress("C", 1)) + " Chain.exe chain 42 C",
+                               Hex8(p.StepAddress("B", 1)) + " Chain.exe chain 32 B",
+                               Hex8(p.StepAddress("A", 1)) + " Chain.exe chain 22 A",
+                               Hex8(p.StepAddress("main", 0)) + " Chain.exe chain 11 main",
+                               Hex8(p.StepAddress("start", 0)) + " Chain.exe chain  6 start",
+                           }));
+  EXPECT_TRUE(r.HasLineInformation);
+  EXPECT_EQ(r.InnermostAddress, p.StepAddress("C", 1));
+  EXPECT_EQ(r.DisasmFunctionStart, p.FunctionStart("C"));
+  EXPECT_EQ(r.DisasmAddress, p.StepAddress("C", 1));
+  EXPECT_EQ(r.Fingerprints, (std::vector<std::string>{"Chain.exe|" + s.Process.Module(0).Fingerprint}));
+}
+
+TEST(TraceStack, ShowsRelativeAddressesAndLinesInTheirOwnColumns) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  s.Input.ShowRelAddrs = true;
+  s.Input.ShowRelLines = true;
+  s.Input.WantStackTrace = true;
+  const TTraceStackResult r = s.Trace();
+  const TFakeProcess& p = s.Process;
+  auto offset = [&](const char* f, std::size_t step) { return p.StepAddress(f, step) - p.FunctionStart(f); };
+  const std::vector<std::string> lines = Lines(r.Text);
+  ASSERT_EQ(lines.size(), 5u);
+  // Offsets are as wide as the largest; the line number column stands before the figure.
+  EXPECT_EQ(lines[0], Hex8(p.StepAddress("C", 1)) + " +4 Chain.exe chain 42 +2 C");
+  EXPECT_EQ(lines[4], Hex8(p.StepAddress("start", 0)) + " +3 Chain.exe chain  6 +1 start");
+  ASSERT_EQ(r.Trace.size(), 5u);
+  EXPECT_EQ(r.Trace[1].FunctionName, "B");
+  EXPECT_EQ(r.Trace[1].Offset, offset("B", 1));
+  EXPECT_EQ(r.Trace[1].Line, 32);
+  EXPECT_EQ(r.Trace[1].RelativeLine, 2);
+  EXPECT_EQ(r.Trace[1].ModuleName, "Chain.exe");
+}
+
+TEST(TraceStack, ChecksumsFollowTheCallChainNotTheLoadAddress) {
+  TScenario low, high, other;
+  BuildChain(low, 0x400000);
+  BuildChain(high, 0x10000000);
+  BuildChain(other, 0x400000, false);
+  const TTraceStackResult a = low.Trace(), b = high.Trace(), c = other.Trace();
+  EXPECT_NE(a.Text, b.Text);
+  EXPECT_EQ(a.Checksum1, b.Checksum1);
+  EXPECT_EQ(a.Checksum2, b.Checksum2);
+  // The innermost frame is the same without A; the chain is not.
+  EXPECT_EQ(a.Checksum1, c.Checksum1);
+  EXPECT_NE(a.Checksum2, c.Checksum2);
+}
+
+TEST(TraceStack, ChecksumOfALineWithoutFunctionFollowsItsAddress) {
+  TScenario low, high;
+  for (TScenario* s : {&low, &high}) {
+    const TStackAddress base = s == &low ? 0x400000 : 0x10000000;
+    s->Process.AddModule("Chain.exe", base, ChainCode(), false);
+    s->Stack.Locals(2);
+    s->Stack.Call(s->Process.ReturnAddress("main", 0));
+    s->Stack.Locals(2);
+    s->Finish(s->Process.StepAddress("A", 0));
+  }
+  const TTraceStackResult a = low.Trace(), b = high.Trace();
+  EXPECT_EQ(a.Checksum1, low.Process.StepAddress("A", 0));
+  EXPECT_NE(a.Checksum1, b.Checksum1);
+  EXPECT_FALSE(a.HasLineInformation);
+}
+
+TEST(TraceStack, ReadsTheSameFromAPreparedStack) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  const std::string direct = s.Trace().Text;
+  const TPreparedStack prepared = PrepareStack(s.Process, s.Input.FramePointer, s.Input.StackTop,
+                                               s.Input.StackBottom, true, s.Input.CurrentAddress);
+  ASSERT_FALSE(prepared.empty());
+  s.Input.Prepared = &prepared;
+  EXPECT_EQ(s.Trace().Text, direct);
+}
+
+TEST(TraceStack, ShowsARecursionThatRepeatsOnlyOnce) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "A", 11}}},
+               {"Leaf", 60, {{TFakeStep::Nop, "", 61}}},
+               {"A", 20, {{TFakeStep::Call, "B", 21}, {TFakeStep::Call, "Leaf", 22}}},
+               {"B", 30, {{TFakeStep::Call, "A", 31}}}},
+              true);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  for (int round = 0; round < 2; ++round) {
+    s.Stack.Call(p.ReturnAddress("A", 0));
+    s.Stack.Locals(1, 3);
+    s.Stack.Call(p.ReturnAddress("B", 0));
+  }
+  s.Stack.Call(p.ReturnAddress("A", 1));
+  s.Finish(p.StepAddress("Leaf", 0));
+  // Outside in the frames read main, A, B, A, B, A, Leaf.
+  EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"Leaf", "A", "B", "A", "main"}));
+}
+
+TEST(TraceStack, FindsAFramelessFrameAndDropsAStaleReturnAddress) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "A", 11}}},
+               {"Old", 70, {{TFakeStep::Nop, "", 71}}},
+               {"A", 20, {{TFakeStep::Call, "Old", 21}, {TFakeStep::Call, "L", 22}}},
+               {"L", 50, {{TFakeStep::CallIndirect, "", 51}}, true},
+               {"X", 80, {{TFakeStep::Nop, "", 81}}}},
+              true);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  // What the earlier call of Old left behind in A's locals.
+  s.Stack.Locals(1, p.ReturnAddress("A", 0));
+  s.Stack.Locals(1, 9);
+  s.Stack.Call(p.ReturnAddress("A", 1), false);  // L keeps no frame
+  s.Stack.Call(p.ReturnAddress("L", 0));
+  s.Finish(p.StepAddress("X", 0));
+  EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"X", "L", "A", "main"}));
+}
+
+TEST(TraceStack, NamesASystemRoutineByItsExportAndHidesItWhenAskedTo) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  const int user = p.AddModule("user32.dll", 0x70000000,
+                               {{"EnumWindows", 0, {{TFakeStep::Nop, "", 0}, {TFakeStep::CallIndirect, "", 0}}}},
+                               false, false);
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "EnumWindows", 11}}}, {"Callback", 90, {{TFakeStep::Nop, "", 91}}}},
+              true);
+  p.AddExport(user, "EnumWindows", p.FunctionStart("EnumWindows"));
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("EnumWindows", 1));
+  s.Finish(p.StepAddress("Callback", 0));
+  const std::vector<std::string> shown = Lines(s.Trace().Text);
+  ASSERT_EQ(shown.size(), 3u);
+  // Padding for the unit ("chain") and the figure ("11") columns it lacks.
+  EXPECT_EQ(shown[1], Hex8(p.StepAddress("EnumWindows", 1)) + " user32.dll " + std::string(6 + 3, ' ') + "EnumWindows");
+  s.Input.HideUglyItems = true;
+  EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"Callback", "main"}));
+}
+
+TEST(TraceStack, WithoutLineInformationTheLineColumnsAreAbsent) {
+  TScenario s;
+  s.Process.AddModule("Chain.exe", 0x400000, ChainCode(), false);
+  s.Stack.Call(s.Process.ReturnAddress("main", 0));
+  s.Finish(0x00500000);  // a jump into memory outside every module
+  s.Input.ShowRelAddrs = false;
+  const std::vector<std::string> shown = Lines(s.Trace().Text);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], "00500000 ???  ");
+}
+
+TEST(TraceStack, ShowsTheCallingLineOfAnExceptionRaisedThroughARaiseRoutine) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "A", 11}}},
+               {"ThrowError", 15, {{TFakeStep::Nop, "", 16}}},
+               {"A", 20, {{TFakeStep::Call, "ThrowError", 21}, {TFakeStep::Nop, "", 23}}}},
+              true);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(2);
+  // The raise routine reports the address its call returns to.
+  s.Finish(p.ReturnAddress("A", 0));
+  EXPECT_EQ(Lines(s.Trace().Text).front(), Hex8(p.StepAddress("A", 0)) + " Chain.exe chain 21 A");
+  // A system exception really happened at that address.
+  s.Input.IsSystemException = true;
+  EXPECT_EQ(Lines(s.Trace().Text).front(), Hex8(p.StepAddress("A", 1)) + " Chain.exe chain 23 A");
+}
+
+TEST(TraceStack, AddsTheCreationAddressAsTheOutermostLine) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  s.Input.HasCreationAddress = true;
+  s.Input.CreationAddress = s.Process.FunctionStart("start");
+  const std::vector<std::string> shown = Lines(s.Trace().Text);
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_EQ(shown.back(), Hex8(s.Process.FunctionStart("start")) + " Chain.exe chain  5 start");
+}
+
+TEST(TraceStack, AFailingPhaseGivesTheInternalErrorText) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  s.Process.FailLineLookups = true;
+  const TTraceStackResult r = s.Trace();
+  EXPECT_EQ(r.Text, ">> internal error in FillFinalOutput\r\n>> original exception location: \r\n" +
+                        Hex8(s.Process.StepAddress("C", 1)) + " ???");
+}
+
+TEST(TraceStack, AnAbortLeavesTheTextEmptyAndProgressRunsToTheEnd) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  std::vector<int> seen;
+  s.Input.Progress = [&](int position) { seen.push_back(position); };
+  EXPECT_FALSE(s.Trace().Text.empty());
+  ASSERT_FALSE(seen.empty());
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_EQ(seen.back(), 1000);
+
+  std::atomic<bool> abort{false};
+  s.Input.Abort = &abort;
+  s.Input.Progress = [&](int position) {
+    if (position >= 25) abort = true;
+  };
+  const TTraceStackResult r = s.Trace();
+  EXPECT_TRUE(r.Text.empty());
+  EXPECT_EQ(r.Checksum2, 0u);
+}
+
+TEST(TraceStack, AnUnreadableStackGivesNoText) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  s.Input.StackTop += 0x10000;
+  EXPECT_TRUE(s.Trace().Text.empty());
+}
+
+TEST(TraceStack, AWarmTraceAnalysesNothingAgain) {
+  TScenario s;
+  BuildChain(s, 0x400000);
+  const std::string first = s.Trace().Text;
+  const int analysed = s.Process.AnalyseCount;
+  EXPECT_GT(analysed, 0);
+  EXPECT_EQ(s.Trace().Text, first);
+  EXPECT_EQ(s.Process.AnalyseCount, analysed);
+}
+
+TEST(AddressText, GivesModuleUnitLineAndFunctionOrTheUnknownForm) {
+  TFakeProcess p;
+  p.AddModule("Chain.exe", 0x400000, ChainCode(), true);
+  const TStackAddress inB = p.StepAddress("B", 1);
+  const TStackAddress startOfB = p.FunctionStart("B");
+  p.AddModule("Plain.dll", 0x10000000, ChainCode(), false, false);
+  const std::string at = Hex8(inB);
+  const std::string offset = "+" + [&] {
+    char t[12];
+    std::snprintf(t, sizeof t, "%x", static_cast<unsigned>(inB - startOfB));
+    return std::string(t);
+  }();
+  struct Case {
+    TStackAddress address;
+    bool relAddrs, relLines;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {inB, false, false, at + " Chain.exe chain 32 B"},
+      {inB, true, true, at + " " + offset + " Chain.exe chain 32 +2 B"},
+      {0x10001010, false, false, "10001010 ???"},
+      {0x10001010, true, false, "10001010 +0 ???"},
+      {0x00500000, false, true, "00500000 ???"},
+  };
+  for (const Case& c : cases) {
+    TAddressTextOptions options;
+    options.ShowRelAddrs = c.relAddrs;
+    options.ShowRelLines = c.relLines;
+    EXPECT_EQ(AddressText(p, c.address, options), c.expected);
+  }
+}
+
+TEST(CorrectExceptAddress, MovesAnAddressFourShortOfAnInstructionOnly) {
+  TFakeProcess p;
+  // In "Pad" the four nops after the call start at +8: +4 is inside the call.
+  p.AddModule("Chain.exe", 0x400000,
+              {{"Pad", 10,
+                {{TFakeStep::Call, "Pad", 11}, {TFakeStep::Nop, "", 12}, {TFakeStep::Nop, "", 0},
+                 {TFakeStep::Nop, "", 0}, {TFakeStep::Nop, "", 0}}}},
+              true);
+  TFunctionList functions;
+  const TStackAddress call = p.StepAddress("Pad", 0);
+  const TStackAddress inside = call + 1;  // not a boundary; inside + 4 is the return address
+  EXPECT_EQ(CorrectExceptAddress(p, functions, false, inside), inside + 4);
+  EXPECT_EQ(CorrectExceptAddress(p, functions, true, inside), inside);
+  EXPECT_EQ(CorrectExceptAddress(p, functions, false, call), call);
+  EXPECT_EQ(CorrectExceptAddress(p, functions, false, 0), 0u);
+  EXPECT_EQ(CorrectExceptAddress(p, functions, false, 0x00500000), 0x00500000u);
+}
+
+}  // namespace
