@@ -79,6 +79,9 @@ TEST(ThemedControl, ThemeChangeReopensTheHandleAndRecalculatesTheFrame) {
   REQUIRE_ACTIVE_THEME();
   TThemedFixture f;
   TTestThemedControl* control = f.control;
+  // Only a shown window collects an update region.
+  f.form->Show();
+  ValidateRect(control->Handle(), nullptr);
   control->defaulted.clear();
   EXPECT_EQ(SendMessageW(control->Handle(), WM_THEMECHANGED, 0, 0), 1);
   EXPECT_EQ(control->freed, 1);
@@ -87,6 +90,7 @@ TEST(ThemedControl, ThemeChangeReopensTheHandleAndRecalculatesTheFrame) {
   EXPECT_TRUE(Saw(control->defaulted, WM_NCCALCSIZE));
   RECT update;
   EXPECT_TRUE(GetUpdateRect(control->Handle(), &update, FALSE));
+  f.form->Hide();
 }
 
 TEST(ThemedControl, ThemeChangeWithoutThemesIsOnlyAnswered) {

@@ -61,6 +61,9 @@ TEST(StatusBar, WithoutPanelsSimpleModeCannotBeLeft) {
 TEST(StatusBar, SettingTheSameSimpleTextDoesNotRepaint) {
   TBarFixture<> f;
   HWND window = f.bar->Handle();
+  // Only a shown window collects an update region.
+  f.form->Show();
+  ValidateRect(window, nullptr);
   f.bar->SetSimpleText(u"Scanning directory : C:\\a");
   RECT update;
   EXPECT_TRUE(GetUpdateRect(window, &update, FALSE));
@@ -69,6 +72,7 @@ TEST(StatusBar, SettingTheSameSimpleTextDoesNotRepaint) {
   EXPECT_FALSE(GetUpdateRect(window, &update, FALSE));
   f.bar->SetSimpleText(u"Scanning directory : C:\\b");
   EXPECT_TRUE(GetUpdateRect(window, &update, FALSE));
+  f.form->Hide();
 }
 
 // ---- Classic look (themes forced off) ----
