@@ -100,7 +100,6 @@ void THintWindow::Paint() {
   Canvas()->Brush()->SetColor(FColor);
   Canvas()->FillRect(rect);
   rect.left += 2;
-  rect.top += 0;
   Canvas()->Brush()->SetStyle(bsClear);
   Canvas()->Font()->Assign(FFont.get());
   Canvas()->DrawText(FShown, rect, kTextFlags);

@@ -86,6 +86,20 @@ TEST_F(MainWindowTest, TabMovesTheFocusThroughScanLogBoxScanPathRecursiveCB) {
   }
 }
 
+TEST_F(MainWindowTest, EnterOrSpaceOnTheFocusedDeCompressButtonAsksTheQuestion) {
+  for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_SPACE}}) {
+    SCOPED_TRACE(key);
+    const size_t before = boxes.seen.size();
+    form->Scan->SetFocus();
+    boxes.Expect(IDNO);
+    PostMessageW(form->Scan->Handle(), WM_KEYDOWN, key, 0);
+    PostMessageW(form->Scan->Handle(), WM_KEYUP, key, 0);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() > before; }));
+    EXPECT_EQ(boxes.seen.back().caption, "Continue?");
+    ExpectIdle();
+  }
+}
+
 TEST_F(MainWindowTest, ContinueAnsweredNoOrCancelLeavesEverythingAsItWas) {
   for (int answer : {IDNO, IDCANCEL}) {
     SCOPED_TRACE(answer);

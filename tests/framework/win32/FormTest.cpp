@@ -1,0 +1,137 @@
+// Modal forms: owner, disabled windows, centring, ending by result, by
+// Close and by the dialog keys.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "framework/win32/Application.h"
+#include "framework/win32/Form.h"
+#include "framework/win32/StdCtrls.h"
+#include "tests/support/Win32GuiTestSupport.h"
+
+namespace {
+
+// Runs a step on each tick of a thread timer while the modal loop runs,
+// until the step returns true.
+class TWhileModal {
+ public:
+  explicit TWhileModal(std::function<bool()> step) {
+    Step() = std::move(step);
+    FTimer = SetTimer(nullptr, 0, 20, &TWhileModal::Tick);
+  }
+  ~TWhileModal() {
+    KillTimer(nullptr, FTimer);
+    Step() = nullptr;
+  }
+
+ private:
+  static std::function<bool()>& Step() {
+    static std::function<bool()> step;
+    return step;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (!Step()) return;
+    // Taken out while it runs: the step may start a nested loop.
+    std::function<bool()> step = std::move(Step());
+    Step() = nullptr;
+    if (!step()) Step() = std::move(step);
+  }
+  UINT_PTR FTimer;
+};
+
+class ModalFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    owner = new TForm(Application);
+    owner->SetBounds(100, 80, 500, 400);
+    owner->Show();
+    dialog = new TForm(Application);
+    dialog->SetClientSize(200, 100);
+    dialog->SetPopupParent(owner);
+    dialog->SetPosition(poOwnerFormCenter);
+    ok = new TButton(dialog);
+    ok->SetParent(dialog);
+    ok->SetBounds(10, 60, 75, 25);
+    ok->SetModalResult(mrOk);
+    ok->SetDefault(true);
+    cancel = new TButton(dialog);
+    cancel->SetParent(dialog);
+    cancel->SetBounds(100, 60, 75, 25);
+    cancel->SetModalResult(mrCancel);
+    cancel->SetCancel(true);
+    PumpFor(20);
+  }
+  void TearDown() override {
+    delete dialog;
+    delete owner;
+  }
+  TForm* owner = nullptr;
+  TForm* dialog = nullptr;
+  TButton* ok = nullptr;
+  TButton* cancel = nullptr;
+};
+
+TEST_F(ModalFormTest, AButtonsModalResultEndsTheShowingWithTheOwnerDisabledMeanwhile) {
+  bool ownerEnabled = true;
+  HWND ownerOfDialog = nullptr;
+  RECT placed{};
+  TWhileModal during([&] {
+    ownerEnabled = IsWindowEnabled(owner->Handle()) != FALSE;
+    ownerOfDialog = GetWindow(dialog->Handle(), GW_OWNER);
+    GetWindowRect(dialog->Handle(), &placed);
+    SendMessageW(ok->Handle(), BM_CLICK, 0, 0);
+    return true;
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+  EXPECT_FALSE(ownerEnabled);
+  EXPECT_EQ(ownerOfDialog, owner->Handle());
+  RECT ownerRect;
+  GetWindowRect(owner->Handle(), &ownerRect);
+  EXPECT_NEAR((placed.left + placed.right) / 2, (ownerRect.left + ownerRect.right) / 2, 1);
+  EXPECT_NEAR((placed.top + placed.bottom) / 2, (ownerRect.top + ownerRect.bottom) / 2, 1);
+  EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+  EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+  EXPECT_FALSE(dialog->Modal());
+}
+
+TEST_F(ModalFormTest, EscapeAndEnterPressTheCancelAndTheDefaultButton) {
+  const struct {
+    WPARAM key;
+    int expected;
+  } cases[] = {{VK_ESCAPE, mrCancel}, {VK_RETURN, mrOk}};
+  for (const auto& c : cases) {
+    TWhileModal during([&] {
+      PostMessageW(GetFocus(), WM_KEYDOWN, c.key, 0);
+      return true;
+    });
+    EXPECT_EQ(dialog->ShowModal(), c.expected) << c.key;
+  }
+}
+
+TEST_F(ModalFormTest, CloseEndsWithCancelOnceTheCloseQueryAllowsIt) {
+  int queries = 0;
+  dialog->OnCloseQuery = [&queries](TObject*, bool& canClose) { canClose = ++queries > 1; };
+  int ticks = 0;
+  bool shownAfterRefusal = false;
+  TWhileModal during([&] {
+    if (++ticks == 1) {
+      dialog->Close();
+      return false;
+    }
+    // Still showing after the refusal: the system's close this time.
+    shownAfterRefusal = IsWindowVisible(dialog->Handle()) != FALSE;
+    PostMessageW(dialog->Handle(), WM_CLOSE, 0, 0);
+    return true;
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_EQ(queries, 2);
+  EXPECT_TRUE(shownAfterRefusal);
+}
+
+TEST_F(ModalFormTest, AVisibleFormCannotBeShownModally) {
+  dialog->Show();
+  EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
+  dialog->Hide();
+}
+
+}  // namespace
