@@ -13,4 +13,7 @@ function(ravelin_embed_map target)
             --nm ${CMAKE_NM} --objdump ${CMAKE_OBJDUMP}
     COMMENT "Embedding and checking the map information of ${target}"
     VERBATIM)
+  # A change of the tool makes and checks the map again.
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
+    ${RAVELIN_MAP_TOOL} ${CMAKE_SOURCE_DIR}/tools/map_resource/pe_image.py)
 endfunction()

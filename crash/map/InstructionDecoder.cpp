@@ -64,6 +64,14 @@ TBranchKind KindOf(const cs_insn& instruction) {
     case X86_INS_JMP:
     case X86_INS_LJMP:
       return TBranchKind::Jump;
+    // The decoder does not count these as jumps, but they are: they go to
+    // their target or fall through.
+    case X86_INS_LOOP:
+    case X86_INS_LOOPE:
+    case X86_INS_LOOPNE:
+    case X86_INS_JECXZ:
+    case X86_INS_JCXZ:
+      return TBranchKind::ConditionalJump;
     case X86_INS_HLT:
     case X86_INS_UD2:
     case X86_INS_INT3:

@@ -85,10 +85,11 @@ ROW = re.compile(r"^(\S+)\s+(\d+|-)\s+(0x[0-9a-f]+)")
 
 
 def read_lines(objdump, image_path, code_start, code_end):
-    """(address, line, file) rows of every line sequence that lies in the code."""
+    """(address, line, file) rows of every line sequence that lies in the code,
+    and the (start, end) of each such sequence."""
     out = subprocess.run([objdump, "--dwarf=decodedline", image_path], check=True,
                          capture_output=True, text=True, errors="replace").stdout
-    rows, sequence = [], []
+    rows, sequence, sequences = [], [], []
     for text in out.splitlines():
         m = ROW.match(text)
         if not m:
@@ -98,18 +99,36 @@ def read_lines(objdump, image_path, code_start, code_end):
             # A sequence of code the linker discarded lies outside the code.
             if sequence and all(code_start <= a < code_end for a, _, _ in sequence):
                 rows.extend(sequence)
+                sequences.append((min(a for a, _, _ in sequence), address))
             sequence = []
         else:
             sequence.append((address, int(line), file_name))
     by_address = {}
     for address, line, file_name in rows:
         by_address[address] = (line, file_name)  # the last row at an address wins
-    return sorted((a, v[0], v[1]) for a, v in by_address.items())
+    return sorted((a, v[0], v[1]) for a, v in by_address.items()), sorted(sequences)
 
 
-def segments_of(publics, rows, code_end):
+def with_rows_at_publics(rows, sequences, publics):
+    """A function whose first bytes still belong to the line before it (a
+    split-off part of a function) gets a row of that line at its start, so
+    that the line stays inside the function's own segment."""
+    import bisect
+    addresses = [r[0] for r in rows]
+    extra = []
+    for start, _ in publics:
+        i = bisect.bisect_right(addresses, start) - 1
+        if i < 0 or addresses[i] == start:
+            continue
+        if any(s <= addresses[i] and start < e for s, e in sequences):
+            extra.append((start, rows[i][1], rows[i][2]))
+    return sorted(rows + extra)
+
+
+def segments_of(publics, rows, sequences, code_end):
     """A segment per run of functions of one source file (the file of each
-    function's first line row); functions without lines have none."""
+    function's first line row); a function's segment ends where its line
+    sequence ends; functions without lines have none."""
     segments = []
     row_at = 0
     for i, (start, _) in enumerate(publics):
@@ -118,6 +137,10 @@ def segments_of(publics, rows, code_end):
             row_at += 1
         if row_at >= len(rows) or rows[row_at][0] >= end:
             continue
+        first_row = rows[row_at][0]
+        covering = [e for s, e in sequences if s <= first_row < e]
+        if covering:
+            end = min(end, covering[0])
         unit = rows[row_at][2][:MAX_NAME]
         if segments and segments[-1][2] == unit and segments[-1][0] + segments[-1][1] == start:
             segments[-1][1] = end - segments[-1][0]
@@ -191,8 +214,9 @@ def main():
     code_start, code_length = image.code_range()
     code_end = code_start + code_length
     publics = read_publics(args.nm, args.image, code_start, code_end)
-    rows = read_lines(args.objdump, args.image, code_start, code_end)
-    segments = segments_of(publics, rows, code_end)
+    rows, sequences = read_lines(args.objdump, args.image, code_start, code_end)
+    rows = with_rows_at_publics(rows, sequences, publics)
+    segments = segments_of(publics, rows, sequences, code_end)
     entry = image.image_base + image.entry_point if image.entry_point else 0
     stream = map_stream(segments, publics, rows, code_start, entry)
     code_crc = image.code_crc()

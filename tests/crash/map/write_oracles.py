@@ -33,6 +33,29 @@ def main():
     a = p.parse_args()
     base = image_base(a.image)
 
+    # Data the linker puts into the code section (exception tables,
+    # constructor lists) is no code: no instruction there is compared.
+    data_names = (".gcc_except_table", ".ctors", ".dtors", "__CTOR_LIST__", "___CTOR_LIST__",
+                  "__DTOR_LIST__", "___DTOR_LIST__")
+    ordered = subprocess.run([a.nm, "-n", "--defined-only", a.image], check=True, capture_output=True,
+                             text=True).stdout.split("\n")
+    data_ranges, data_start = [], None
+    for entry in ordered:
+        fields = entry.split()
+        if len(fields) != 3 or fields[1] not in "Tt":
+            continue
+        address, is_data = int(fields[0], 16), fields[2].startswith(data_names)
+        if is_data and data_start is None:
+            data_start = address
+        elif not is_data and data_start is not None and address > data_start:
+            data_ranges.append((data_start, address))
+            data_start = None
+    if data_start is not None:
+        data_ranges.append((data_start, 1 << 32))
+
+    def in_data(address):
+        return any(s <= address < e for s, e in data_ranges)
+
     listing = subprocess.run([a.objdump, "-d", "-M", "intel", "--insn-width=16", "-j", ".text", a.image],
                              check=True, capture_output=True, text=True).stdout
     with open(a.decoder_out, "w") as out:
@@ -43,8 +66,13 @@ def main():
             address = int(m.group(1), 16)
             length = len(m.group(2).split())
             mnemonic, operands = m.group(3), m.group(4)
-            if mnemonic == "(bad)":
+            if mnemonic == "(bad)" or in_data(address):
                 continue
+            if m.group(2).startswith("9b ") and mnemonic.startswith("f") and length > 1:
+                # objdump joins a wait with the x87 instruction after it; the
+                # decoder lists the wait on its own, as the processor runs it.
+                out.write("%x 1 - -\n" % (address - base))
+                address, length = address + 1, length - 1
             kind = "-"
             target = "-"
             if BRANCH.match(mnemonic):
