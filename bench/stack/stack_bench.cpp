@@ -77,8 +77,7 @@ int main() {
   for (int i = 0; i < kThreads; ++i) workers.emplace_back(CreateThread(nullptr, 0, Worker, nullptr, 0, nullptr));
   while (gArrived < kThreads) Sleep(1);
 
-  TWin32StackMemory memory;
-  TThreadSampler sampler(memory);
+  TThreadSampler sampler(SystemStackEnvironment());
   TStackTracer tracer(SystemStackEnvironment());
   const TRound cold = TraceAll(tracer, sampler);
   const TRound warm = TraceAll(tracer, sampler);

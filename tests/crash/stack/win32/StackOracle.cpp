@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
     std::printf("ERROR\tcannot load the chain library\n");
     return 2;
   }
-  const auto run = reinterpret_cast<TChainsRun>(GetProcAddress(chains, "ChainsRun"));
-  const auto releaseSpin = reinterpret_cast<TChainsReleaseSpin>(GetProcAddress(chains, "ChainsReleaseSpin"));
+  const auto run = reinterpret_cast<TChainsRun>(reinterpret_cast<void*>(GetProcAddress(chains, "ChainsRun")));
+  const auto releaseSpin = reinterpret_cast<TChainsReleaseSpin>(reinterpret_cast<void*>(GetProcAddress(chains, "ChainsReleaseSpin")));
   const auto* headers = reinterpret_cast<const std::uint8_t*>(chains);
   const auto* nt =
       reinterpret_cast<const IMAGE_NT_HEADERS*>(headers + reinterpret_cast<const IMAGE_DOS_HEADER*>(headers)->e_lfanew);
@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
   gTracer = &tracer;
   gArrived.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
   gRelease.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  TWin32StackMemory memory;
-  TThreadSampler sampler(memory);
+  TThreadSampler sampler(SystemStackEnvironment());
 
   for (int scenario = 0; scenario < kChainScenarios; ++scenario) {
     if (scenario != kSpinningLeaf) {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "crash/stack/win32/ThreadSampler.h"
-#include "crash/stack/win32/Win32StackMemory.h"
+#include "crash/stack/win32/Win32StackEnvironment.h"
 
 namespace {
 
@@ -36,8 +36,7 @@ class ThreadSamplerTest : public ::testing::Test {
     gArrived.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     gRelease.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   }
-  TWin32StackMemory memory;
-  TThreadSampler sampler{memory};
+  TThreadSampler sampler{SystemStackEnvironment()};
 };
 
 TEST_F(ThreadSamplerTest, PausesAnotherThreadAndKeepsItsFrames) {
@@ -102,8 +101,9 @@ TEST_F(ThreadSamplerTest, AThreadThatIsGoneIsNotAccessible) {
   EXPECT_EQ(std::find(threads.begin(), threads.end(), id), threads.end());
 }
 
-TEST(Win32StackMemory, ReadsWhatIsThereAndFailsQuietlyWhereNothingIs) {
-  TWin32StackMemory memory;
+TEST(Win32StackEnvironment, ReadsWhatIsThereAndFailsQuietlyWhereNothingIs) {
+  TWin32StackEnvironment& memory = SystemStackEnvironment();
+  memory.TraceStarts();
   const std::uint32_t value = 0x12345678;
   std::uint32_t copy = 0;
   const auto at = static_cast<TStackAddress>(reinterpret_cast<std::uintptr_t>(&value));

@@ -36,7 +36,9 @@ def plain_name(name):
             depth -= 1
         elif depth == 0:
             out += c
-    return out.strip()
+    out = out.strip()
+    # The C symbol of a routine carries one leading underscore on this target.
+    return out[1:] if re.match(r"_[A-Za-z]", out) else out
 
 
 def run_driver(args, relocate):
