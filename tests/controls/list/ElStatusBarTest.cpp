@@ -255,8 +255,11 @@ TEST(StatusBar, PanelsAreLaidOutAcrossTheBar) {
   panels->Items(2)->SetVisible(false);
   EXPECT_EQ(panels->Items(1)->GetRight(), 400);
   EXPECT_EQ(panels->LastVisiblePanel(), panels->Items(1));
-  // Resizing the form re-lays the panels out.
-  f.form->SetClientSize(500, 100);
+  // Resizing the form's window by 100 re-lays the panels out.
+  RECT window;
+  GetWindowRect(f.form->Handle(), &window);
+  SetWindowPos(f.form->Handle(), nullptr, 0, 0, window.right - window.left + 100, window.bottom - window.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_EQ(panels->Items(1)->GetRight(), 500);
   f.bar->SetSimplePanel(true);
   EXPECT_EQ(f.bar->PanelAtPoint(POINT{150, 5}), nullptr);
