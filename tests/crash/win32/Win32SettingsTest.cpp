@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,6 +98,17 @@ TEST_F(Win32SettingsTest, MessageBoxesGoThroughTheSeam) {
   EXPECT_EQ(boxes, std::vector<std::string>{"Ostrel: Internal error: Invalid settings resource ($5)."});
 }
 
+// Whether a writable view of the named mapping is refused; nothing to refuse
+// when the name is not a mapping at all.
+static std::optional<bool> WritableViewIsRefused(const std::string& name) {
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, name.c_str());
+  if (mapping == nullptr) return std::nullopt;
+  void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0);
+  if (view != nullptr) UnmapViewOfFile(view);
+  CloseHandle(mapping);
+  return view == nullptr;
+}
+
 TEST_F(Win32SettingsTest, AFailedOpenOfTheSharedBufferReleasesTheMutexAndKeepsNoHandle) {
   const std::string suffix = "$" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
   const std::string bufferName = "RavelinTestBuf" + suffix;
@@ -117,6 +130,13 @@ TEST_F(Win32SettingsTest, AFailedOpenOfTheSharedBufferReleasesTheMutexAndKeepsNo
     SCOPED_TRACE(c.name);
     HANDLE squatter = c.squat();
     ASSERT_NE(squatter, nullptr);
+    if (WritableViewIsRefused(bufferName) == false) {
+      // Wine in a 64-bit prefix lets a writable view of a read-only mapping
+      // through: the open cannot fail there, so this case proves nothing.
+      std::printf("note: %s: the platform grants the view; case not checked\n", c.name);
+      CloseHandle(squatter);
+      continue;
+    }
     EXPECT_EQ(TSharedSettingsBuffer::OpenNamed(bufferName, mutexName), nullptr);
     DWORD waited = WAIT_FAILED;
     std::thread([&] {

@@ -88,7 +88,9 @@ COLORREF PixelOf(const TPixelView& view, int x, int y) {
 bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
 // The X server's own picture of the screen, taken by ImageMagick's import
-// (a Linux program, which Wine starts like any other).
+// (a Linux program, which Wine starts like any other). Wine may not let a
+// Windows program wait for a Linux one, so import writes beside the file and
+// a rename makes it appear only once it is whole.
 TPixelImage XServerPicture(const ScratchDir& scratch) {
   using TUnixName = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<TUnixName>(
@@ -98,8 +100,10 @@ TPixelImage XServerPicture(const ScratchDir& scratch) {
   const std::wstring wideFile(file.begin(), file.end());
   char* unixFile = unixName(wideFile.c_str());
   if (unixFile == nullptr) return {};
-  std::string command = std::string("Z:\\usr\\bin\\import -window root -depth 8 BMP3:") + unixFile;
+  const std::string target = unixFile;
   HeapFree(GetProcessHeap(), 0, unixFile);
+  std::string command = "Z:\\bin\\sh -c \"import -window root -depth 8 'BMP3:" + target + ".part' && mv '" +
+                        target + ".part' '" + target + "'\"";
   std::wstring wideCommand(command.begin(), command.end());
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -108,6 +112,8 @@ TPixelImage XServerPicture(const ScratchDir& scratch) {
     return {};
   TKernelHandle thread(process.hThread), child(process.hProcess);
   WaitForSingleObject(child.Get(), 60000);
+  for (int tries = 0; tries < 600 && GetFileAttributesW(wideFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++tries)
+    Sleep(100);
   const auto picture = ReadBmpFile(file);
   return picture ? *picture : TPixelImage();
 }
