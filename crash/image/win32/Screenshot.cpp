@@ -60,14 +60,8 @@ bool OwnVisibleParts(const RECT& area, RECT& bounds, TGdiObject<HRGN>& visible) 
 
 // The cursor as the system shows it; when the system does not say, the one
 // of the thread that owns the window under the mouse.
-HCURSOR VisibleCursor(POINT& position) {
-  CURSORINFO info{};
-  info.cbSize = sizeof info;
-  if (GetCursorInfo(&info)) {
-    position = info.ptScreenPos;
-    return (info.flags & CURSOR_SHOWING) != 0 ? info.hCursor : nullptr;
-  }
-  if (!GetCursorPos(&position)) return nullptr;
+// The cursor of the thread whose window is under the mouse.
+HCURSOR CursorOfWindowUnder(POINT position) {
   const DWORD self = GetCurrentThreadId();
   const DWORD owner = GetWindowThreadProcessId(WindowFromPoint(position), nullptr);
   const bool attach = owner != 0 && owner != self && AttachThreadInput(self, owner, TRUE);
@@ -76,11 +70,27 @@ HCURSOR VisibleCursor(POINT& position) {
   return cursor;
 }
 
+HCURSOR VisibleCursor(POINT& position) {
+  CURSORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetCursorInfo(&info)) {
+    position = info.ptScreenPos;
+    return (info.flags & CURSOR_SHOWING) != 0 ? info.hCursor : nullptr;
+  }
+  if (!GetCursorPos(&position)) return nullptr;
+  return CursorOfWindowUnder(position);
+}
+
 void DrawCursor(HDC target, const RECT& captured) {
   POINT position{};
   HCURSOR cursor = VisibleCursor(position);
+  if (cursor == nullptr) return;
   ICONINFO icon{};
-  if (cursor == nullptr || !GetIconInfo(cursor, &icon)) return;
+  if (!GetIconInfo(cursor, &icon)) {
+    // Wine may report another process's cursor, which this one cannot read.
+    cursor = CursorOfWindowUnder(position);
+    if (cursor == nullptr || !GetIconInfo(cursor, &icon)) return;
+  }
   TGdiObject<HBITMAP> mask(icon.hbmMask), colour(icon.hbmColor);  // GetIconInfo hands both over
   DrawIconEx(target, position.x - static_cast<int>(icon.xHotspot) - captured.left,
              position.y - static_cast<int>(icon.yHotspot) - captured.top, cursor, 0, 0, 0, nullptr, DI_NORMAL);
