@@ -94,15 +94,7 @@ HFONT TElHTMLRender::FontFor(const TElHTMLStyle& style) {
   auto key = std::make_tuple(flags, height, face);
   auto found = FFonts.find(key);
   if (found != FFonts.end()) return found->second.Get();
-  LOGFONTW log{};
-  log.lfHeight = height;
-  log.lfWeight = (flags & fsBold) ? FW_BOLD : FW_NORMAL;
-  log.lfItalic = (flags & fsItalic) ? 1 : 0;
-  log.lfUnderline = (flags & fsUnderline) ? 1 : 0;
-  log.lfStrikeOut = (flags & fsStrikeOut) ? 1 : 0;
-  log.lfCharSet = FCharset;
-  lstrcpynW(log.lfFaceName, W(face), LF_FACESIZE);
-  HFONT font = CreateFontIndirectW(&log);
+  HFONT font = CreateStyledFont(face, height, flags, FCharset);
   FFonts.emplace(key, TGdiObject<HFONT>(font));
   return font;
 }

@@ -60,22 +60,24 @@ void TFont::Assign(TPersistent* source) {
   TPersistent::Assign(source);
 }
 
+HFONT CreateStyledFont(const WideString& face, int height, TFontStyles style, BYTE charset) {
+  LOGFONTW log{};
+  log.lfHeight = height;
+  log.lfWeight = (style & fsBold) ? FW_BOLD : FW_NORMAL;
+  log.lfItalic = (style & fsItalic) ? 1 : 0;
+  log.lfUnderline = (style & fsUnderline) ? 1 : 0;
+  log.lfStrikeOut = (style & fsStrikeOut) ? 1 : 0;
+  log.lfCharSet = charset;
+  log.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  log.lfQuality = DEFAULT_QUALITY;
+  log.lfPitchAndFamily = DEFAULT_PITCH;
+  lstrcpynW(log.lfFaceName, W(face), LF_FACESIZE);
+  return CreateFontIndirectW(&log);
+}
+
 HFONT TFont::Handle() {
-  if (FHandle == nullptr) {
-    LOGFONTW log{};
-    log.lfHeight = FHeight;
-    log.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
-    log.lfItalic = (FStyle & fsItalic) ? 1 : 0;
-    log.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
-    log.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
-    log.lfCharSet = FCharset;
-    log.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    log.lfQuality = DEFAULT_QUALITY;
-    log.lfPitchAndFamily = DEFAULT_PITCH;
-    lstrcpynW(log.lfFaceName, W(FName), LF_FACESIZE);
-    FHandle = CreateFontIndirectW(&log);
-  }
+  if (FHandle == nullptr) FHandle = CreateStyledFont(FName, FHeight, FStyle, FCharset);
   return static_cast<HFONT>(FHandle);
 }
 

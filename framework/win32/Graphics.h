@@ -71,6 +71,10 @@ class TGraphicsObject : public TPersistent {
   HGDIOBJ FHandle = nullptr;
 };
 
+// A new font of the face, height (as TFont::Height), styles and character
+// set; the caller owns it. TFont and every cache of fonts make theirs here.
+HFONT CreateStyledFont(const WideString& face, int height, TFontStyles style, BYTE charset);
+
 class TFont : public TGraphicsObject {
  public:
   TFont();
