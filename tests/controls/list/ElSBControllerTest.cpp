@@ -276,13 +276,29 @@ TEST_F(ElSBControllerTest, CancelModeEndsADragWhereItBegan) {
   Fill(100);
   const TElScrollBarLayout start = Vert()->Layout();
   const int grab = start.ThumbStart + 2;
+  // A host that follows the drag, and one that moves only on the final position
+  // (the bar then carries the dragged position alone until the release).
+  for (const bool ignoresTrack : {false, true}) {
+    list->SetIgnoreThumbTrack(ignoresTrack);
+    Press(Vert(), grab);
+    MoveTo(Vert(), grab + 40);
+    EXPECT_EQ(list->TopIndex() > 0, !ignoresTrack);
+    EXPECT_GT(Native(Host(), SB_VERT).nPos, 0);
+    SendMessageW(Host(), WM_CANCELMODE, 0, 0);
+    EXPECT_FALSE(Vert()->Dragging());
+    EXPECT_NE(GetCapture(), Host());
+    EXPECT_EQ(list->TopIndex(), 0) << ignoresTrack;
+    EXPECT_EQ(Native(Host(), SB_VERT).nPos, 0) << ignoresTrack;
+    EXPECT_EQ(Vert()->Position(), 0) << ignoresTrack;
+    EXPECT_EQ(Vert()->Layout().ThumbStart, start.ThumbStart) << ignoresTrack;
+  }
+  // Released on the bar, such a host takes the dragged position at the end.
   Press(Vert(), grab);
   MoveTo(Vert(), grab + 40);
-  SendMessageW(Host(), WM_CANCELMODE, 0, 0);
-  EXPECT_FALSE(Vert()->Dragging());
-  EXPECT_NE(GetCapture(), Host());
-  EXPECT_EQ(list->TopIndex(), 0);
-  EXPECT_EQ(Vert()->Layout().ThumbStart, start.ThumbStart);
+  const int dragged = Native(Host(), SB_VERT).nPos;
+  Release(Vert(), grab + 40);
+  EXPECT_EQ(list->TopIndex(), dragged);
+  EXPECT_EQ(Vert()->Position(), dragged);
 }
 
 TEST_F(ElSBControllerTest, ThePlatformDoesNotDrawItsOwnBar) {
