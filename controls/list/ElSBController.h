@@ -14,6 +14,7 @@
 #include <uxtheme.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 #include "controls/list/ElCtrlScrollBarStyles.h"
@@ -113,7 +114,7 @@ class TElSBController : public TComponent {
   bool FTrackingMouseLeave = false;
   // Per bar: the position a drag put into the platform itself because the
   // host did not follow the thumb (kNoDirectTrack when none).
-  static constexpr int kNoDirectTrack = -2147483647 - 1;
+  static constexpr int kNoDirectTrack = std::numeric_limits<int>::min();
   int FDirectTrack[2] = {kNoDirectTrack, kNoDirectTrack};
 };
 
