@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/list/ElScrollInfoHook.h"
@@ -80,6 +81,7 @@ void TElSBController::Detach() {
   FActive = false;
   FControl = nullptr;
   FPendingRepaint = 0;
+  FDirectTrack[0] = FDirectTrack[1] = kNoDirectTrack;
   if (old == nullptr) return;
   old->RemoveFreeNotification(this);
   // The old host gets the platform's bars back.
@@ -466,8 +468,19 @@ void TElSBController::ElSBScrollEvent(TElSBHandlerCustom* bar, TElScrollCode cod
         }
         break;
       case escPageUp:
-      case escPageDown:
-      case escPosition: send(SB_THUMBPOSITION, scrollPos); break;
+      case escPageDown: send(SB_THUMBPOSITION, scrollPos); break;
+      case escPosition: {
+        send(SB_THUMBPOSITION, scrollPos);
+        // A host that never followed the drag may already stand at the final
+        // position and so leave the platform's position where the drag put
+        // it: the bar would show a place the host is not at.
+        const int direct = std::exchange(FDirectTrack[barId == SB_VERT ? 1 : 0], kNoDirectTrack);
+        if (direct != kNoDirectTrack && direct != scrollPos && read().nPos == direct) {
+          SCROLLINFO set{sizeof set, SIF_POS, 0, 0, 0, scrollPos, 0};
+          SetScrollInfo(host, barId, &set, FALSE);
+        }
+        break;
+      }
       case escTrack: {
         if (scrollPos == before) return;
         send(SB_THUMBTRACK, scrollPos);
@@ -478,6 +491,12 @@ void TElSBController::ElSBScrollEvent(TElSBHandlerCustom* bar, TElScrollCode cod
           } else {
             SCROLLINFO set{sizeof set, SIF_POS, 0, 0, 0, scrollPos, 0};
             SetScrollInfo(host, barId, &set, FALSE);
+            FDirectTrack[barId == SB_VERT ? 1 : 0] = scrollPos;
+            // Outside the platform's own thumb tracking, the track position a
+            // host reads back is the bar's position: a host that takes it from
+            // there rather than from the message (the native list does) can
+            // follow now.
+            send(SB_THUMBTRACK, scrollPos);
           }
         }
         break;

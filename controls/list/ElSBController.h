@@ -14,6 +14,7 @@
 #include <uxtheme.h>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 #include "controls/list/ElCtrlScrollBarStyles.h"
@@ -111,6 +112,10 @@ class TElSBController : public TComponent {
   bool FInHost = false;
   int FPendingRepaint = 0;  // bit 1: horizontal, bit 2: vertical
   bool FTrackingMouseLeave = false;
+  // Per bar: the position a drag put into the platform itself because the
+  // host did not follow the thumb (kNoDirectTrack when none).
+  static constexpr int kNoDirectTrack = std::numeric_limits<int>::min();
+  int FDirectTrack[2] = {kNoDirectTrack, kNoDirectTrack};
 };
 
 // The same controller with bars that send the host thumb-position while dragged.

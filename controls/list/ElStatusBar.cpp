@@ -576,6 +576,14 @@ void TElStatusBar::WndProc(TMessage& message) {
   TElXPThemedControl::WndProc(message);
 }
 
+void TElStatusBar::CreateWnd() {
+  TElXPThemedControl::CreateWnd();
+  // The bar's own release handling decides between a panel click, a resize
+  // and a click of the bar; the framework's click on release would add a
+  // second OnClick to each of them.
+  FClickOnMouseUp = false;
+}
+
 void TElStatusBar::DrawDragLine() {
   if (!HandleAllocated()) return;
   TWindowDC dc(FHandle);

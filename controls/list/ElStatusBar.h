@@ -172,6 +172,7 @@ class TElStatusBar : public TElXPThemedControl {
   virtual void DrawPanel(TElStatusPanel* panel);
   virtual void TriggerImageNeededEvent(TObject* sender, const WideString& src, TBitmap*& image);
 
+  void CreateWnd() override;
   void Paint() override;
   void WndProc(TMessage& message) override;
   void WMEraseBkgnd(TMessage& message) override;

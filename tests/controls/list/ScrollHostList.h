@@ -32,9 +32,12 @@ class TScrollHostList : public TWinControl {
   void SetTopIndex(int index) { SendMessageW(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(index), 0); }
   void SetHorizontalExtent(int pixels) { SendMessageW(Handle(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(pixels), 0); }
   static constexpr int kRowHeight = 13;
+  // A host that scrolls only when told the final position, not while the thumb is dragged.
+  void SetIgnoreThumbTrack(bool value) { FIgnoreThumbTrack = value; }
 
   void WndProc(TMessage& message) override {
     if (FController->HandleCtrlMsgBefore(message)) return;
+    if (FIgnoreThumbTrack && message.Msg == WM_VSCROLL && LOWORD(message.WParam) == SB_THUMBTRACK) return;
     switch (message.Msg) {
       case CN_MEASUREITEM:
         reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam)->itemHeight = kRowHeight;
@@ -82,5 +85,6 @@ class TScrollHostList : public TWinControl {
   }
 
   bool FCustomBars;
+  bool FIgnoreThumbTrack = false;
   TElSBController* FController;  // owned as a component
 };
