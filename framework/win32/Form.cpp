@@ -44,11 +44,14 @@ int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight
 void TForm::SetClientSize(int width, int height) {
   FClientWidth = width;
   FClientHeight = height;
-  if (HandleAllocated()) {
-    RECT client;
-    GetClientRect(FHandle, &client);
-    SetBounds(FLeft, FTop, FWidth + width - client.right, FHeight + height - client.bottom);
-  }
+  if (!HandleAllocated()) return;
+  // From the window's size now, whatever frame and size it has been given.
+  RECT window;
+  RECT client;
+  GetWindowRect(FHandle, &window);
+  GetClientRect(FHandle, &client);
+  SetBounds(window.left, window.top, window.right - window.left + width - client.right,
+            window.bottom - window.top + height - client.bottom);
 }
 
 void TForm::CreateParams(TCreateParams& params) {
@@ -80,6 +83,14 @@ void TForm::CreateWnd() {
                  window.bottom - window.top + FClientHeight - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  // The bounds are the window's from now on, not the ones asked for before it
+  // existed (the system may have placed or sized it otherwise).
+  RECT window;
+  GetWindowRect(FHandle, &window);
+  FLeft = window.left;
+  FTop = window.top;
+  FWidth = window.right - window.left;
+  FHeight = window.bottom - window.top;
 }
 
 void TForm::SetActiveControl(TWinControl* control) {
