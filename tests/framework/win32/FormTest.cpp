@@ -46,6 +46,38 @@ TEST(FormSizeTest, TheClientSizeSetOnAShownFormIsTheWindowsClientArea) {
   delete form;
 }
 
+TEST(FormSizeTest, BoundsSetBeforeTheWindowExistsAndTheSizeBeforeANewWindowAreKept) {
+  auto* form = new TForm(Application);
+  form->SetBounds(100, 80, 500, 400);
+  // Controls placed meanwhile measure from the client size the bounds give.
+  const int plannedWidth = form->ClientWidth();
+  const int plannedHeight = form->ClientHeight();
+  form->Show();
+  PumpFor(20);
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  EXPECT_EQ(window.left, 100);
+  EXPECT_EQ(window.top, 80);
+  EXPECT_EQ(window.right - window.left, 500);
+  EXPECT_EQ(window.bottom - window.top, 400);
+  EXPECT_EQ(form->ClientWidth(), plannedWidth);
+  EXPECT_EQ(form->ClientHeight(), plannedHeight);
+
+  // Resized after it was made: a new window gets the client size it had last.
+  form->SetBounds(120, 90, 450, 350);
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  form->RecreateWnd();
+  RECT recreated;
+  GetClientRect(form->Handle(), &recreated);
+  EXPECT_EQ(recreated.right, client.right);
+  EXPECT_EQ(recreated.bottom, client.bottom);
+  GetWindowRect(form->Handle(), &window);
+  EXPECT_EQ(window.left, 120);
+  EXPECT_EQ(window.top, 90);
+  delete form;
+}
+
 // Runs a step on each tick of a thread timer while the modal loop runs,
 // until the step returns true.
 class TWhileModal {
