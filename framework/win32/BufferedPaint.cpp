@@ -11,6 +11,9 @@ TBufferedPaint::TBufferedPaint(HDC target, const RECT& area) : FTarget(target), 
   FOldBitmap = SelectObject(buffer.Get(), bitmap.Get());
   // Logical (area.left, area.top) lands on the bitmap's first pixel.
   SetViewportOrgEx(buffer.Get(), -area.left, -area.top, nullptr);
+  // A new bitmap holds no picture: starting from the target's, whatever is
+  // left undrawn comes back unchanged instead of black.
+  BitBlt(buffer.Get(), area.left, area.top, width, height, target, area.left, area.top, SRCCOPY);
   // Text drawn on the buffer looks as it would on the target.
   SelectObject(buffer.Get(), GetCurrentObject(target, OBJ_FONT));
   SetTextColor(buffer.Get(), GetTextColor(target));

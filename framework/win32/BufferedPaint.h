@@ -2,8 +2,9 @@
 // Paints into an off-screen bitmap and copies the result to the target in
 // one step, so a picture built of many layers never flickers. The buffer's
 // device context takes the target's coordinates: code draws on DC() exactly
-// as it would on the target. When no buffer can be made (out of resources)
-// DC() is the target itself and drawing goes straight there.
+// as it would on the target, and what it leaves undrawn stays as the target
+// had it. When no buffer can be made (out of resources) DC() is the target
+// itself and drawing goes straight there.
 //
 // Threads: any thread, for a device context that thread uses.
 #include <windows.h>

@@ -5,6 +5,21 @@
 #include "framework/win32/Application.h"
 #include "framework/win32/TaskWindows.h"
 
+namespace {
+
+constexpr DWORD kFormStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+
+// How much wider and higher than its client area a form's window is
+// expected to be.
+SIZE FrameSize() {
+  RECT rect{0, 0, 0, 0};
+  AdjustWindowRectEx(&rect, kFormStyle, FALSE, kFormExStyle);
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace
+
 TForm* GetParentForm(TControl* control) {
   TControl* top = control;
   while (top != nullptr && top->Parent() != nullptr) top = top->Parent();
@@ -42,25 +57,36 @@ int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth()
 int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight() : FClientHeight; }
 
 void TForm::SetClientSize(int width, int height) {
+  FSizedByBounds = false;
   FClientWidth = width;
   FClientHeight = height;
-  if (HandleAllocated()) {
-    RECT client;
-    GetClientRect(FHandle, &client);
-    SetBounds(FLeft, FTop, FWidth + width - client.right, FHeight + height - client.bottom);
+  if (!HandleAllocated()) {
+    const SIZE frame = FrameSize();
+    FWidth = width + frame.cx;
+    FHeight = height + frame.cy;
+    return;
   }
+  // From the window's size now, whatever frame and size it has been given.
+  RECT window;
+  RECT client;
+  GetWindowRect(FHandle, &window);
+  GetClientRect(FHandle, &client);
+  SetBounds(window.left, window.top, window.right - window.left + width - client.right,
+            window.bottom - window.top + height - client.bottom);
 }
 
 void TForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
-  params.Style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  params.ExStyle = WS_EX_CONTROLPARENT | WS_EX_APPWINDOW;
+  params.Style = kFormStyle;
+  params.ExStyle = kFormExStyle;
   if (!FEnabled) params.Style |= WS_DISABLED;
   params.WndParent = FPopupParent != nullptr ? FPopupParent->Handle() : nullptr;
-  RECT rect{0, 0, FClientWidth, FClientHeight};
-  AdjustWindowRectEx(&rect, params.Style, FALSE, params.ExStyle);
-  params.Width = rect.right - rect.left;
-  params.Height = rect.bottom - rect.top;
+  if (!FSizedByBounds) {
+    RECT rect{0, 0, FClientWidth, FClientHeight};
+    AdjustWindowRectEx(&rect, params.Style, FALSE, params.ExStyle);
+    params.Width = rect.right - rect.left;
+    params.Height = rect.bottom - rect.top;
+  }
   if (FPosition == poDefault || FPosition == poDefaultPosOnly) {
     params.X = CW_USEDEFAULT;
     params.Y = CW_USEDEFAULT;
@@ -73,13 +99,45 @@ void TForm::CreateWnd() {
   // area gets its designed size whatever the frame.
   RECT client;
   GetClientRect(FHandle, &client);
-  if (client.right != FClientWidth || client.bottom != FClientHeight) {
+  if (!FSizedByBounds && (client.right != FClientWidth || client.bottom != FClientHeight)) {
     RECT window;
     GetWindowRect(FHandle, &window);
     SetWindowPos(FHandle, nullptr, 0, 0, window.right - window.left + FClientWidth - client.right,
                  window.bottom - window.top + FClientHeight - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  // The bounds are the window's from now on, not the ones asked for before it
+  // existed (the system may have placed or sized it otherwise).
+  RECT window;
+  GetWindowRect(FHandle, &window);
+  FLeft = window.left;
+  FTop = window.top;
+  FWidth = window.right - window.left;
+  FHeight = window.bottom - window.top;
+}
+
+void TForm::DestroyWnd() {
+  // A new window gets the client size this one has now (a minimised one's
+  // says nothing).
+  if (!IsIconic(FHandle)) {
+    RECT client;
+    GetClientRect(FHandle, &client);
+    FClientWidth = client.right;
+    FClientHeight = client.bottom;
+    FSizedByBounds = false;
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TForm::ApplyBounds() {
+  if (!HandleAllocated()) {
+    // The window will have these bounds; the client size follows them.
+    FSizedByBounds = true;
+    const SIZE frame = FrameSize();
+    FClientWidth = std::max<int>(0, FWidth - frame.cx);
+    FClientHeight = std::max<int>(0, FHeight - frame.cy);
+  }
+  TWinControl::ApplyBounds();
 }
 
 void TForm::SetActiveControl(TWinControl* control) {

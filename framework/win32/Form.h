@@ -73,6 +73,8 @@ class TForm : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
+  void ApplyBounds() override;
   void WndProc(TMessage& message) override;
   void CMVisibleChanged(TMessage& message) override;
   void FocusChanged(TWinControl* control) override;
@@ -91,6 +93,9 @@ class TForm : public TWinControl {
   bool FModal = false;
   int FClientWidth = 0;
   int FClientHeight = 0;
+  // The next window takes the bounds rather than the client size: they were
+  // set last before it exists.
+  bool FSizedByBounds = false;
   TPosition FPosition = poDesigned;
   TWinControl* FActiveControl = nullptr;
 };

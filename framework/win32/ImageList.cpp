@@ -85,14 +85,24 @@ void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) {
     ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
     return;
   }
-  IMAGEINFO info{};
-  if (!ImageList_GetImageInfo(FHandle, index, &info) || info.hbmMask == nullptr) return;
+  TGdiObject<HBITMAP> mask(CopyMask(index));
+  if (!mask) return;
   // Embossed: the shape in the highlight colour one pixel down and right,
   // then in the shadow colour.
-  const int width = info.rcImage.right - info.rcImage.left;
-  const int height = info.rcImage.bottom - info.rcImage.top;
-  canvas->FillMasked(x + 1, y + 1, width, height, info.hbmMask, info.rcImage.left, info.rcImage.top, clBtnHighlight);
-  canvas->FillMasked(x, y, width, height, info.hbmMask, info.rcImage.left, info.rcImage.top, clBtnShadow);
+  canvas->FillMasked(x + 1, y + 1, FWidth, FHeight, mask.Get(), 0, 0, clBtnHighlight);
+  canvas->FillMasked(x, y, FWidth, FHeight, mask.Get(), 0, 0, clBtnShadow);
+}
+
+HBITMAP TImageList::CopyMask(int index) {
+  // The list keeps its own mask bitmap selected in its own device context,
+  // where no other context may select it: the mask is drawn into a copy.
+  TGdiObject<HBITMAP> mask(CreateBitmap(FWidth, FHeight, 1, 1, nullptr));
+  TCreatedDC maskDC(CreateCompatibleDC(nullptr));
+  if (!mask || !maskDC) return nullptr;
+  TSelectedObject selected(maskDC.Get(), mask.Get());
+  PatBlt(maskDC.Get(), 0, 0, FWidth, FHeight, WHITENESS);
+  if (!ImageList_Draw(FHandle, index, maskDC.Get(), 0, 0, ILD_MASK)) return nullptr;
+  return mask.Release();
 }
 
 void TImageList::GetBitmap(int index, TBitmap* bitmap, TColor background) {

@@ -43,6 +43,9 @@ class TImageList : public TComponent {
  private:
   void Create();
   void Changed();
+  // A monochrome copy of the mask of image index (black where it shows), or
+  // null; the caller deletes it.
+  HBITMAP CopyMask(int index);
 
   HIMAGELIST FHandle = nullptr;
   int FWidth;

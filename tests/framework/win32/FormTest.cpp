@@ -1,8 +1,9 @@
-// Modal forms: owner, disabled windows, centring, ending by result, by
-// Close and by the dialog keys.
+// Forms: the client size of a shown form; modal forms: owner, disabled
+// windows, centring, ending by result, by Close and by the dialog keys.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 
 #include "framework/win32/Application.h"
 #include "framework/win32/Form.h"
@@ -10,6 +11,72 @@
 #include "tests/support/Win32GuiTestSupport.h"
 
 namespace {
+
+TEST(FormSizeTest, TheClientSizeSetOnAShownFormIsTheWindowsClientArea) {
+  auto* form = new TForm(Application);
+  form->SetClientSize(300, 200);
+  form->Show();
+  PumpFor(20);
+  RECT shown;
+  GetWindowRect(form->Handle(), &shown);
+  EXPECT_EQ(form->Width(), shown.right - shown.left);
+  EXPECT_EQ(form->Height(), shown.bottom - shown.top);
+  // The window is no longer of its designed size: each change starts from the
+  // size it has now.
+  const struct {
+    int width, height;
+  } sizes[] = {{250, 150}, {420, 260}, {420, 260}, {320, 240}, {180, 120}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+    form->SetClientSize(size.width, size.height);
+    RECT client;
+    GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client.right, size.width);
+    EXPECT_EQ(client.bottom, size.height);
+    EXPECT_EQ(form->ClientWidth(), size.width);
+    EXPECT_EQ(form->ClientHeight(), size.height);
+    RECT window;
+    GetWindowRect(form->Handle(), &window);
+    EXPECT_EQ(form->Width(), window.right - window.left);
+    EXPECT_EQ(form->Height(), window.bottom - window.top);
+  }
+  form->SetClientHeight(100);
+  EXPECT_EQ(form->ClientWidth(), 180);
+  EXPECT_EQ(form->ClientHeight(), 100);
+  delete form;
+}
+
+TEST(FormSizeTest, BoundsSetBeforeTheWindowExistsAndTheSizeBeforeANewWindowAreKept) {
+  auto* form = new TForm(Application);
+  form->SetBounds(100, 80, 500, 400);
+  // Controls placed meanwhile measure from the client size the bounds give.
+  const int plannedWidth = form->ClientWidth();
+  const int plannedHeight = form->ClientHeight();
+  form->Show();
+  PumpFor(20);
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  EXPECT_EQ(window.left, 100);
+  EXPECT_EQ(window.top, 80);
+  EXPECT_EQ(window.right - window.left, 500);
+  EXPECT_EQ(window.bottom - window.top, 400);
+  EXPECT_EQ(form->ClientWidth(), plannedWidth);
+  EXPECT_EQ(form->ClientHeight(), plannedHeight);
+
+  // Resized after it was made: a new window gets the client size it had last.
+  form->SetBounds(120, 90, 450, 350);
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  form->RecreateWnd();
+  RECT recreated;
+  GetClientRect(form->Handle(), &recreated);
+  EXPECT_EQ(recreated.right, client.right);
+  EXPECT_EQ(recreated.bottom, client.bottom);
+  GetWindowRect(form->Handle(), &window);
+  EXPECT_EQ(window.left, 120);
+  EXPECT_EQ(window.top, 90);
+  delete form;
+}
 
 // Runs a step on each tick of a thread timer while the modal loop runs,
 // until the step returns true.

@@ -39,8 +39,11 @@ TEST(BufferedPaintTest, DrawingReachesTheTargetOnlyOnFinishAtTheTargetsCoordinat
     EXPECT_EQ(buffer.DC(), dc);
   }
   SetViewportOrgEx(dc, 0, 0, nullptr);
+  // The spot covers (7, 7) to (12, 12) on the target.
   EXPECT_EQ(GetPixel(dc, 7, 7), kRed);
-  EXPECT_EQ(GetPixel(dc, 12, 12), kWhite);  // below the spot, inside the area
+  EXPECT_EQ(GetPixel(dc, 12, 12), kRed);
+  // Below the spot, inside the area: not drawn on, so as it was.
+  EXPECT_EQ(GetPixel(dc, 10, 14), kWhite);
   EXPECT_EQ(GetPixel(dc, 31, 7), kWhite);
   EXPECT_EQ(GetPixel(dc, 4, 4), kWhite);
 }
