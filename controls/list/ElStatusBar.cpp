@@ -9,6 +9,7 @@
 #include "controls/base/ElStyleValues.h"
 #include "controls/base/ElThemeLibrary.h"
 #include "framework/UnicodeHint.h"
+#include "framework/win32/BufferedPaint.h"
 #include "framework/win32/Form.h"
 
 namespace {
@@ -368,12 +369,10 @@ void TElStatusBar::Paint() {
   const RECT client = ClientRect();
   RECT dirty;
   if (GetClipBox(Canvas()->Handle(), &dirty) == NULLREGION) return;
-  // One pixel more each way than the client area, copied in one step.
-  TBitmap buffer;
-  buffer.SetSize(client.right + 1, client.bottom + 1);
   HDC target = Canvas()->Handle();
+  TBufferedPaint buffer(target, dirty);
   TCanvas* canvas = Canvas();
-  canvas->SetHandle(buffer.Canvas()->Handle());
+  canvas->SetHandle(buffer.DC());
   try {
     canvas->Font()->Assign(Font());
     canvas->Brush()->SetStyle(bsSolid);
@@ -389,8 +388,7 @@ void TElStatusBar::Paint() {
     throw;
   }
   canvas->SetHandle(target);
-  BitBlt(target, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
-         buffer.Canvas()->Handle(), dirty.left, dirty.top, SRCCOPY);
+  buffer.Finish();
 }
 
 void TElStatusBar::PaintThemed(const RECT& client, const RECT& dirty) {

@@ -42,7 +42,9 @@ def cipher(payload):
 
 
 def short_name(demangled):
-    """The function's qualified name without its parameter list, "::" as "."."""
+    """The function's qualified name without its parameter list, "::" as ".",
+    and without the argument-size suffix of a stdcall routine ("@8")."""
+    demangled = re.sub(r"@\d+$", "", demangled)
     clone = ""
     m = re.search(r"( \[clone [^\]]*\])+$", demangled)
     if m:
