@@ -7,6 +7,7 @@
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/list/ElSBController.h"
 #include "controls/list/ElSBHandler.h"
+#include "framework/win32/BufferedPaint.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
@@ -244,12 +245,12 @@ void TElSBHandlerCustom::Paint(HDC dc, const RECT& rect) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
   if (width <= 0 || height <= 0) return;
-  TCreatedDC memory(CreateCompatibleDC(dc));
-  TGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, width, height));
-  if (!memory || !bitmap) return;
-  {
-    TSelectedObject selected(memory.Get(), bitmap.Get());
-    TElScrollBarPainter(*this, memory.Get(), width, height).Paint();
-    BitBlt(dc, rect.left, rect.top, width, height, memory.Get(), 0, 0, SRCCOPY);
-  }
+  TBufferedPaint buffer(dc, rect);
+  if (!buffer.Buffered()) return;
+  // The painter draws from (0, 0): the buffer's first pixel is the bar's corner.
+  POINT origin{};
+  SetViewportOrgEx(buffer.DC(), 0, 0, &origin);
+  TElScrollBarPainter(*this, buffer.DC(), width, height).Paint();
+  SetViewportOrgEx(buffer.DC(), origin.x, origin.y, nullptr);
+  buffer.Finish();
 }
