@@ -9,6 +9,7 @@
 #include "framework/win32/Form.h"
 #include "framework/win32/StdCtrls.h"
 #include "tests/support/Win32GuiTestSupport.h"
+#include "tests/support/WhileModal.h"
 
 namespace {
 
@@ -77,34 +78,6 @@ TEST(FormSizeTest, BoundsSetBeforeTheWindowExistsAndTheSizeBeforeANewWindowAreKe
   EXPECT_EQ(window.top, 90);
   delete form;
 }
-
-// Runs a step on each tick of a thread timer while the modal loop runs,
-// until the step returns true.
-class TWhileModal {
- public:
-  explicit TWhileModal(std::function<bool()> step) {
-    Step() = std::move(step);
-    FTimer = SetTimer(nullptr, 0, 20, &TWhileModal::Tick);
-  }
-  ~TWhileModal() {
-    KillTimer(nullptr, FTimer);
-    Step() = nullptr;
-  }
-
- private:
-  static std::function<bool()>& Step() {
-    static std::function<bool()> step;
-    return step;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (!Step()) return;
-    // Taken out while it runs: the step may start a nested loop.
-    std::function<bool()> step = std::move(Step());
-    Step() = nullptr;
-    if (!step()) Step() = std::move(step);
-  }
-  UINT_PTR FTimer;
-};
 
 class ModalFormTest : public ::testing::Test {
  protected:

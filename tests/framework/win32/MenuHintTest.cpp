@@ -12,46 +12,36 @@
 #include "platform/CodePage.h"
 #include "tests/framework/win32/RecordingControls.h"
 #include "tests/support/Win32GuiTestSupport.h"
+#include "tests/support/WhileModal.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-// Acts on the open popup menu from a thread timer of the menu's own loop.
+BOOL CALLBACK FindOpenMenu(HWND window, LPARAM data) {
+  wchar_t name[16] = {0};
+  GetClassNameW(window, name, 16);
+  if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(data) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Acts once on the open popup menu, from inside the menu's own loop.
 class TMenuDriver {
  public:
-  explicit TMenuDriver(std::function<void(HWND menuWindow)> step) {
-    Step() = std::move(step);
-    FTimer = SetTimer(nullptr, 0, 20, &TMenuDriver::Tick);
-  }
-  ~TMenuDriver() {
-    KillTimer(nullptr, FTimer);
-    Step() = nullptr;
-  }
+  explicit TMenuDriver(std::function<void(HWND menuWindow)> step)
+      : FWhileOpen([step = std::move(step)] {
+          HWND menu = nullptr;
+          EnumWindows(FindOpenMenu, reinterpret_cast<LPARAM>(&menu));
+          if (menu == nullptr) return false;
+          step(menu);
+          return true;
+        }) {}
 
  private:
-  static std::function<void(HWND)>& Step() {
-    static std::function<void(HWND)> step;
-    return step;
-  }
-  static BOOL CALLBACK FindMenu(HWND window, LPARAM data) {
-    wchar_t name[16] = {0};
-    GetClassNameW(window, name, 16);
-    if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(window)) {
-      *reinterpret_cast<HWND*>(data) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND menu = nullptr;
-    EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
-    if (menu == nullptr || !Step()) return;
-    auto step = std::move(Step());
-    Step() = nullptr;
-    step(menu);
-  }
-  UINT_PTR FTimer;
+  TWhileModal FWhileOpen;
 };
 
 void PressKeys(HWND window, std::initializer_list<WPARAM> keys) {
