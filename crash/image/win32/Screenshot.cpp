@@ -58,8 +58,6 @@ bool OwnVisibleParts(const RECT& area, RECT& bounds, TGdiObject<HRGN>& visible) 
   return GetRgnBox(visible.Get(), &box) != NULLREGION;
 }
 
-// The cursor as the system shows it; when the system does not say, the one
-// of the thread that owns the window under the mouse.
 // The cursor of the thread whose window is under the mouse.
 HCURSOR CursorOfWindowUnder(POINT position) {
   const DWORD self = GetCurrentThreadId();
@@ -70,6 +68,8 @@ HCURSOR CursorOfWindowUnder(POINT position) {
   return cursor;
 }
 
+// The cursor as the system shows it; when the system does not say, the one
+// of the thread that owns the window under the mouse.
 HCURSOR VisibleCursor(POINT& position) {
   CURSORINFO info{};
   info.cbSize = sizeof info;

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "crash/stack/win32/StackTracer.h"
 #include "crash/stack/win32/Win32StackEnvironment.h"
@@ -33,6 +34,21 @@ __attribute__((noinline)) void CaptureHere(int) { gOwnResult = gTracer->TraceCur
 __attribute__((noinline)) void WaitHere(int) {
   SetEvent(gArrived.Get());
   WaitForSingleObject(gRelease.Get(), INFINITE);
+}
+
+// The thread has announced that it is about to wait; sampled before it
+// blocks, its innermost frames (and so the checksums) would depend on timing.
+TThreadSample SampleWhenBlocked(TThreadSampler& sampler, DWORD id) {
+  TThreadSample sample = sampler.Sample(id);
+  for (int tries = 0; tries < 100; ++tries) {
+    Sleep(20);
+    TThreadSample again = sampler.Sample(id);
+    const bool settled = again.InstructionPointer == sample.InstructionPointer &&
+                         again.StackPointer == sample.StackPointer;
+    sample = std::move(again);
+    if (settled) break;
+  }
+  return sample;
 }
 
 struct TRun {
@@ -107,7 +123,7 @@ int main(int argc, char** argv) {
       Sleep(200);  // long enough to be inside the loop
     else
       WaitForSingleObject(gArrived.Get(), INFINITE);
-    const TThreadSample sample = sampler.Sample(id);
+    const TThreadSample sample = scenario == kSpinningLeaf ? sampler.Sample(id) : SampleWhenBlocked(sampler, id);
     Print(scenario, "paused", tracer.TraceSample(sample, Options()));
     if (scenario == kSpinningLeaf)
       releaseSpin();
