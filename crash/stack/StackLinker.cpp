@@ -100,6 +100,12 @@ void TStackLinker::FillLinksTo(int q, const TStackLink& call, int function, bool
         site = innerCall->Site;
         hasTarget = innerCall->HasTarget;
         target = innerCall->Target;
+      } else if (inner.Top) {
+        // The current address stands on an instruction of the called function
+        // itself, not after a call: a leaf (without calls, often without a
+        // frame) is reached only this way.
+        site = OwnCallSite(inner);
+        qualifies = site != 0 && S.Functions[function].ContainsCode(site);
       }
     } else if (!inner.Up.Entries.empty()) {
       const TStackLink& self = inner.Up.Entries.front();
@@ -121,4 +127,10 @@ bool TStackLinker::HasConflictingApprovedLink(int j, TStackAddress callSite) {
   for (const TStackLink& link : S[j].Up.Entries)
     if (S.FunctionApproved(link.Function) && link.CallSite != callSite) return true;
   return false;
+}
+
+TStackAddress TStackLinker::OwnCallSite(const TInternalStackItem& item) {
+  for (const TStackLink& link : item.Up.Entries)
+    if (link.Other < 0) return link.CallSite;
+  return 0;
 }

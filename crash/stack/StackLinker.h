@@ -20,6 +20,8 @@ class TStackLinker {
   void FillLinks(int q, TStackAddress callSite, bool hasTarget, TStackAddress target, bool approvedMode);
   void FillLinksTo(int q, const TStackLink& call, int function, bool approvedMode);
   bool HasConflictingApprovedLink(int j, TStackAddress callSite);
+  // The call site of the item's self entry (for the top item, its own instruction); 0 when none.
+  static TStackAddress OwnCallSite(const TInternalStackItem& item);
 
   TTraceState& S;
 };

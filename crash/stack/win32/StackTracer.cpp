@@ -1,5 +1,7 @@
 #include "crash/stack/win32/StackTracer.h"
 
+#include "crash/map/Disassembler.h"
+
 TTraceStackResult TStackTracer::Trace(TTraceStackInput& input, const TStackTraceOptions& options) {
   input.HideUglyItems = options.HideUglyItems;
   input.ShowRelAddrs = options.ShowRelAddrs;
@@ -26,6 +28,17 @@ TTraceStackResult TStackTracer::TraceSample(const TThreadSample& sample, const T
   return Trace(input, options);
 }
 
+TTraceStackResult TStackTracer::TraceException(TStackAddress address, TStackAddress stackPointer,
+                                                TStackAddress framePointer, const TStackTraceOptions& options) {
+  TTraceStackInput input;
+  input.FramePointer = framePointer;
+  input.StackBottom = stackPointer;
+  input.StackTop = FEnvironment.RegionAt(stackPointer).End;
+  input.CurrentAddress = address;
+  input.IsException = true;
+  return Trace(input, options);
+}
+
 __attribute__((noinline)) TTraceStackResult TStackTracer::TraceCurrentThread(const TStackTraceOptions& options) {
   // The stack above this function's frame stays as it is while the trace
   // runs below it, so it is read in place.
@@ -41,6 +54,12 @@ __attribute__((noinline)) TTraceStackResult TStackTracer::TraceCurrentThread(con
 std::string TStackTracer::AddressText(TStackAddress address, const TAddressTextOptions& options) {
   const std::lock_guard<std::mutex> hold(FLock);
   return ::AddressText(FEnvironment, address, options);
+}
+
+std::string TStackTracer::Disassemble(TStackAddress functionStart, TStackAddress marked, bool formatted, int limit) {
+  const std::lock_guard<std::mutex> hold(FLock);
+  FEnvironment.TraceStarts();
+  return DisassembleFunction(FEnvironment.DisassemblySources(functionStart), functionStart, marked, formatted, limit);
 }
 
 TStackAddress TStackTracer::CorrectExceptAddress(bool isAbort, TStackAddress address) {

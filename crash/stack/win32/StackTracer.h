@@ -7,6 +7,7 @@
 #include "crash/stack/AddressText.h"
 #include "crash/stack/TraceStack.h"
 #include "crash/stack/win32/ThreadSampler.h"
+#include "crash/stack/win32/Win32StackEnvironment.h"
 
 struct TStackTraceOptions {
   bool HideUglyItems = false;
@@ -19,21 +20,30 @@ struct TStackTraceOptions {
 
 class TStackTracer {
  public:
-  explicit TStackTracer(IStackEnvironment& environment) : FEnvironment(environment) {}
+  explicit TStackTracer(TWin32StackEnvironment& environment) : FEnvironment(environment) {}
 
   // The full trace of a sampled thread, from its prepared list.
   TTraceStackResult TraceSample(const TThreadSample& sample, const TStackTraceOptions& options);
+  // Traces the calling thread from the context of an exception it is handling
+  // (an exception filter or handler): the faulting frames above the handler
+  // are still in place on its stack.
+  TTraceStackResult TraceException(TStackAddress address, TStackAddress stackPointer, TStackAddress framePointer,
+                                   const TStackTraceOptions& options);
   // Samples and traces the calling thread up to its caller.
   TTraceStackResult TraceCurrentThread(const TStackTraceOptions& options);
   std::string AddressText(TStackAddress address, const TAddressTextOptions& options);
+  // The listing of the function starting at `functionStart` with the marked
+  // instruction (a trace's DisasmFunctionStart and DisasmAddress); empty when
+  // it cannot be analysed.
+  std::string Disassemble(TStackAddress functionStart, TStackAddress marked, bool formatted, int limit);
   TStackAddress CorrectExceptAddress(bool isAbort, TStackAddress address);
 
-  IStackEnvironment& Environment() { return FEnvironment; }
+  TWin32StackEnvironment& Environment() { return FEnvironment; }
 
  private:
   TTraceStackResult Trace(TTraceStackInput& input, const TStackTraceOptions& options);
 
-  IStackEnvironment& FEnvironment;
+  TWin32StackEnvironment& FEnvironment;
   TFunctionList FFunctions;
   std::mutex FLock;
 };

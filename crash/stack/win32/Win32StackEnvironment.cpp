@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "crash/map/FunctionAnalysis.h"
 #include "crash/map/InstructionDecoder.h"
 #include "crash/map/Unmangle.h"
@@ -150,11 +152,7 @@ TStackFunctionInfo TWin32StackEnvironment::Analyse(TStackAddress entry) {
   TFrameHelpers helpers;
   TAnalysisLimits limits;
   if (const TMapFile* map = MapAt(entry)) {
-    helpers.HandleOnException = map->PublicByName(true, "System", "@HandleOnException", true);
-    helpers.HandleAutoException = map->PublicByName(true, "System", "@HandleAutoException", true);
-    helpers.HandleFinally = map->PublicByName(true, "System", "@HandleFinally", true);
-    helpers.Halt0 = map->PublicByName(true, "System", "@Halt0", true);
-    helpers.HandleAnyException = map->PublicByName(true, "System", "@HandleAnyException", true);
+    helpers = FrameHelpersOf(*map);
     // Falling through into the next public leaves the function.
     TStackSymbol symbol;
     if (PublicAt(entry, symbol) && symbol.Start == entry) limits.FallThroughEnd = symbol.End;
@@ -174,6 +172,43 @@ TStackFunctionInfo TWin32StackEnvironment::Analyse(TStackAddress entry) {
   for (const TKnownCall& call : found.KnownCalls) info.Calls.push_back({call.CallSite, call.ReturnAddress, true, call.Target});
   for (const TUnknownCall& call : found.UnknownCalls) info.Calls.push_back({call.CallSite, call.ReturnAddress, false, 0});
   return info;
+}
+
+TFrameHelpers TWin32StackEnvironment::FrameHelpersOf(const TMapFile& map) {
+  TFrameHelpers helpers;
+  helpers.HandleOnException = map.PublicByName(true, "System", "@HandleOnException", true);
+  helpers.HandleAutoException = map.PublicByName(true, "System", "@HandleAutoException", true);
+  helpers.HandleFinally = map.PublicByName(true, "System", "@HandleFinally", true);
+  helpers.Halt0 = map.PublicByName(true, "System", "@Halt0", true);
+  helpers.HandleAnyException = map.PublicByName(true, "System", "@HandleAnyException", true);
+  return helpers;
+}
+
+TDisassemblySources TWin32StackEnvironment::DisassemblySources(TStackAddress functionStart) {
+  TDisassemblySources sources;
+  sources.Reader = &Reader();
+  std::string name = ExportNameAt(functionStart);
+  if (name.empty()) name = FunctionNameAt(functionStart);
+  sources.FunctionName = [name, functionStart](TAddress at) { return at == functionStart ? name : std::string(); };
+  const int module = ModuleIndexOf(functionStart);
+  std::shared_ptr<const TMapFile> map = module < 0 ? nullptr : Known(module).Map;
+  if (map) {
+    sources.Helpers = FrameHelpersOf(*map);
+    sources.LineAt = [map](TAddress at) { return std::max(map->LineAt(at), 0); };
+  }
+  return sources;
+}
+
+// The name of an export that starts exactly there ("#" and its ordinal when
+// it has none); a linker name of the older form is written unit "." name.
+std::string TWin32StackEnvironment::ExportNameAt(TStackAddress address) {
+  const int module = ModuleIndexOf(address);
+  TModuleExport found;
+  if (module < 0 || !Known(module).Exports->Below(address, found)) return {};
+  if (found.Address != address || found.Name.empty()) return {};
+  if (found.Name[0] != '@') return found.Name;
+  const TUnmangledName split = UnmangleName(found.Name);
+  return split.Unit.empty() ? split.Name : split.Unit + "." + split.Name;
 }
 
 TStackAddress TWin32StackEnvironment::UnknownTargetDispatcher() {

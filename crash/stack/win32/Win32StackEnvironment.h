@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "crash/map/Disassembler.h"
 #include "crash/map/MapFile.h"
 #include "crash/stack/StackEnvironment.h"
 #include "crash/stack/ModuleExports.h"
@@ -29,6 +30,11 @@ class TWin32StackEnvironment : public IStackEnvironment {
   TStackAddress IgnoredReturnAddress() override { return 0; }
   TStackAddress UnknownTargetDispatcher() override;
 
+  // What the listing of the function starting at the address draws on: this
+  // process's code, the function's export name or else its map name, the
+  // map's lines when its module has a map, the frame helpers of that map.
+  TDisassemblySources DisassemblySources(TStackAddress functionStart);
+
  private:
   struct TKnownModule {
     bool Loaded = false;
@@ -43,6 +49,8 @@ class TWin32StackEnvironment : public IStackEnvironment {
   const TRegionEntry& RegionEntryAt(TStackAddress address);
   TKnownModule& Known(int index);
   const TMapFile* MapAt(TStackAddress address);
+  std::string ExportNameAt(TStackAddress address);
+  static TFrameHelpers FrameHelpersOf(const TMapFile& map);
 
   std::map<TStackAddress, TRegionEntry> FRegions;  // by region end
   std::map<TStackAddress, int> FModuleOfAllocation;

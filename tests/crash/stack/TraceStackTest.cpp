@@ -204,6 +204,28 @@ TEST(TraceStack, FindsAFramelessFrameAndDropsAStaleReturnAddress) {
   EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"X", "L", "A", "main"}));
 }
 
+// A caller reached through a pointer runs a leaf that makes no calls and keeps
+// no frame: only the leaf's own code places the current address under the
+// caller's call, whether the thread faulted there or was paused in it.
+TEST(TraceStack, KeepsTheCallerOfALeafWithoutCallsOrFrame) {
+  for (const bool exception : {true, false}) {
+    SCOPED_TRACE(exception ? "fault in the leaf" : "paused in the leaf");
+    TScenario s;
+    TFakeProcess& p = s.Process;
+    p.AddModule("Chain.exe", 0x400000,
+                {{"main", 10, {{TFakeStep::CallIndirect, "", 11}}},
+                 {"A", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::Call, "L", 22}}},
+                 {"L", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}, {TFakeStep::Nop, "", 53}}, true}},
+                true);
+    s.Stack.Locals(2);
+    s.Stack.Call(p.ReturnAddress("main", 0));
+    s.Stack.Locals(1, 0);
+    s.Stack.Call(p.ReturnAddress("A", 1), false);
+    s.Finish(p.StepAddress("L", 1), exception);
+    EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"L", "A", "main"}));
+  }
+}
+
 TEST(TraceStack, NamesASystemRoutineByItsExportAndHidesItWhenAskedTo) {
   TScenario s;
   TFakeProcess& p = s.Process;

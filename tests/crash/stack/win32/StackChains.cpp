@@ -1,7 +1,8 @@
 // Known call chains for the tracer's end-to-end check: plain calls, calls
 // through function pointers, virtual methods, a recursion, a function without
-// a frame, and a callback from a system routine. Each chain ends in the
-// capture routine of the caller, which traces or pauses the thread there.
+// a frame, a callback from a system routine and a fault in a leaf without a
+// frame. Each chain but the last two ends in the capture routine of the caller,
+// which traces or pauses the thread there.
 #include <windows.h>
 
 #include "tests/crash/stack/win32/StackChains.h"
@@ -15,6 +16,8 @@ TChainCapture gCapture = nullptr;
 // Written after each call so that no call becomes a jump.
 volatile int gSink = 0;
 volatile LONG gReleaseSpin = 0;
+// Written through by the faulting leaf; stays null.
+int* volatile gNowhere = nullptr;
 
 }  // namespace
 
@@ -109,6 +112,14 @@ CHAIN_STEP void SpinningCaller(int) {
   gSink = gSink + 1;
 }
 
+// A leaf without frame or calls that faults: its caller is found from the
+// code at the faulting address alone.
+CHAIN_STEP FRAMELESS void FaultingLeaf() { *gNowhere = gSink; }
+CHAIN_STEP void FaultingCaller(int) {
+  FaultingLeaf();
+  gSink = gSink + 1;
+}
+
 CHAIN_STEP BOOL CALLBACK EnumCallback(HWND, LPARAM scenario) {
   gCapture(static_cast<int>(scenario));
   gSink = gSink + 1;
@@ -122,7 +133,7 @@ CHAIN_STEP void EnumStart(int scenario) {
 extern "C" __declspec(dllexport) void ChainsRun(int scenario, TChainCapture capture) {
   gCapture = capture;
   static void (*const starts[])(int) = {PlainOuter,      PointerOuter,   VirtualStart, RecurseStart,
-                                        FramelessCaller, SpinningCaller, EnumStart};
+                                        FramelessCaller, SpinningCaller, EnumStart,    FaultingCaller};
   if (scenario >= 0 && scenario < kChainScenarios) starts[scenario](scenario);
   gSink = gSink + 1;
 }

@@ -11,6 +11,7 @@ enum TChainScenario {
   kFramelessFrame,
   kSpinningLeaf,  // ends in a frameless loop instead of the capture; only paused
   kSystemCallback,
+  kFaultingLeaf,  // faults in a frameless leaf; traced from the exception's context
   kChainScenarios
 };
 

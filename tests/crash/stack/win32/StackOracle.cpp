@@ -1,6 +1,7 @@
 // Runs the known call chains of the chain library and writes what the tracer
 // makes of each: once traced in the chain's own thread, once from another
-// thread while the chain's thread waits. With --relocate the library is
+// thread while the chain's thread waits; the faulting chain is traced from
+// its exception's context. With --relocate the library is
 // forced to load away from its preferred base. The host-side check compares
 // the output with addr2line and across the two runs.
 #include <windows.h>
@@ -49,6 +50,23 @@ TThreadSample SampleWhenBlocked(TThreadSampler& sampler, DWORD id) {
     if (settled) break;
   }
   return sample;
+}
+
+TTraceStackResult gFaultResult;
+DWORD gFaultingThread = 0;
+
+// Traces the chain thread's fault, then steps over the faulting
+// instruction so that the chain returns normally.
+LONG CALLBACK TraceFault(EXCEPTION_POINTERS* info) {
+  // Any code: under user-mode emulation Wine reports this write through a
+  // null pointer as an illegal instruction rather than an access violation.
+  if (GetCurrentThreadId() != gFaultingThread) return EXCEPTION_CONTINUE_SEARCH;
+  CONTEXT& context = *info->ContextRecord;
+  gFaultResult = gTracer->TraceException(context.Eip, context.Esp, context.Ebp, Options());
+  const TDecodedInstruction at = gTracer->Environment().Decode(context.Eip);
+  if (!at.Valid) return EXCEPTION_CONTINUE_SEARCH;
+  context.Eip = at.Next;
+  return EXCEPTION_CONTINUE_EXECUTION;
 }
 
 struct TRun {
@@ -110,6 +128,16 @@ int main(int argc, char** argv) {
   TThreadSampler sampler(SystemStackEnvironment());
 
   for (int scenario = 0; scenario < kChainScenarios; ++scenario) {
+    if (scenario == kFaultingLeaf) {
+      TRun faulting{run, scenario, nullptr};
+      void* handler = AddVectoredExceptionHandler(1, TraceFault);
+      TKernelHandle thread(CreateThread(nullptr, 0, ChainThread, &faulting, CREATE_SUSPENDED, &gFaultingThread));
+      ResumeThread(thread.Get());
+      WaitForSingleObject(thread.Get(), INFINITE);
+      RemoveVectoredExceptionHandler(handler);
+      Print(scenario, "fault", gFaultResult);
+      continue;
+    }
     if (scenario != kSpinningLeaf) {
       TRun own{run, scenario, CaptureHere};
       TKernelHandle thread(CreateThread(nullptr, 0, ChainThread, &own, 0, nullptr));
