@@ -15,5 +15,6 @@ function(ravelin_embed_map target)
     VERBATIM)
   # A change of the tool makes and checks the map again.
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
-    ${RAVELIN_MAP_TOOL} ${CMAKE_SOURCE_DIR}/tools/map_resource/pe_image.py)
+    ${RAVELIN_MAP_TOOL} ${CMAKE_SOURCE_DIR}/tools/map_resource/pe_image.py
+    ${CMAKE_SOURCE_DIR}/tools/map_resource/calibration.py)
 endfunction()

@@ -6,7 +6,9 @@ the crash reporter never demangles), units and lines from its DWARF line
 table. The map stream is zlib-compressed, enciphered and wrapped in the map
 resource header (version 3); the resource "EXCEPT" of type "OST" is added to
 the image after the link (code and data do not move) and the same bytes are
-written as the ".ost" file beside it. Then the finished image is checked:
+written as the ".ost" file beside it. When the image's header does not
+describe its code and data, a calibration record ("CALIBRATE", see
+calibration.py) goes in beside it. Then the finished image is checked:
 the resource reads back, the code is the code the map was made from, and
 every public of the map still has its address in the image's symbol table.
 
@@ -22,6 +24,7 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from pe_image import PeImage  # noqa: E402
+from calibration import marker_addresses, needed_record  # noqa: E402
 
 SIGNATURE = b"RavelinMapInfo"
 CIPHER_WORD = 0x4F535452
@@ -224,7 +227,11 @@ def main():
     code_crc = image.code_crc()
     resource = map_resource(stream, code_crc, zlib.crc32(stream) & 0xFFFFFFFF)
 
-    image.add_resource("OST", "EXCEPT", 0, resource)
+    resources = [("OST", "EXCEPT", 0, resource)]
+    calibration = needed_record(image, marker_addresses(args.nm, args.image))
+    if calibration is not None:
+        resources.append(("OST", "CALIBRATE", 0, calibration))
+    image.add_resources(resources)
     with open(args.image, "wb") as out:
         out.write(image.data)
     problems = check(args.image, resource, publics, code_crc, args.nm)
@@ -233,8 +240,9 @@ def main():
         sys.exit("map check failed for %s: %s" % (args.image, "; ".join(problems)))
     with open(os.path.splitext(args.image)[0] + ".ost", "wb") as out:
         out.write(resource)
-    print("map of %s: %d units, %d publics, %d lines, %d bytes" %
-          (os.path.basename(args.image), len(segments), len(publics), len(rows), len(resource)))
+    print("map of %s: %d units, %d publics, %d lines, %d bytes%s" %
+          (os.path.basename(args.image), len(segments), len(publics), len(rows), len(resource),
+           ", calibration record" if calibration is not None else ""))
 
 
 if __name__ == "__main__":

@@ -109,12 +109,16 @@ class PeImage:
         return None
 
     def add_resource(self, type_name, name, language, payload):
-        """Adds (or replaces) a resource: the whole tree is rebuilt into a new
-        last section and the resource directory pointed at it. Code and data
-        stay where they are."""
+        self.add_resources([(type_name, name, language, payload)])
+
+    def add_resources(self, items):
+        """Adds (or replaces) resources, given as (type, name, language,
+        payload): the whole tree is rebuilt into a new last section and the
+        resource directory pointed at it. Code and data stay where they are."""
         tree = self.resources()
-        tree.setdefault(type_name, {}).setdefault(name, {}).clear()
-        tree[type_name][name][language] = (payload, 0)
+        for type_name, name, language, payload in items:
+            tree.setdefault(type_name, {}).setdefault(name, {}).clear()
+            tree[type_name][name][language] = (payload, 0)
         header_end = self.section_table + (self.section_count + 1) * SECTION_HEADER
         size_of_headers = self.u32(self.optional + 60)
         if header_end > size_of_headers or header_end > min(s["raw_at"] for s in self.sections if s["raw_at"]):
