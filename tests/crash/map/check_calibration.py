@@ -5,6 +5,7 @@ that puts the real ranges back for the reporter's image and for another."""
 import os
 import struct
 import sys
+import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "map_resource"))
 from calibration import marker_addresses, needed_record, real_layout  # noqa: E402
@@ -24,7 +25,7 @@ def applied(record, image, markers):
 
 
 def main():
-    image_path, nm = sys.argv[1], sys.argv[2]
+    image_path, nm, report = sys.argv[1], sys.argv[2], sys.argv[3]
     data = open(image_path, "rb").read()
     markers = marker_addresses(nm, image_path)
     failures = []
@@ -50,6 +51,14 @@ def main():
     for failure in failures:
         print("FAIL " + failure)
     print("%d failures" % len(failures))
+    suite = ET.Element("testsuite", name="crash_map_calibration", tests="1", failures=str(min(1, len(failures))))
+    case = ET.SubElement(suite, "testcase", name="calibration decision", classname="MapCalibration")
+    if failures:
+        ET.SubElement(case, "failure", message="\n".join(failures))
+    root = ET.Element("testsuites")
+    root.append(suite)
+    os.makedirs(os.path.dirname(report) or ".", exist_ok=True)
+    ET.ElementTree(root).write(report, encoding="utf-8", xml_declaration=True)
     return 1 if failures else 0
 
 
