@@ -1,5 +1,6 @@
 #include "crash/report/ReportFileMerge.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "crash/TextItems.h"
@@ -93,8 +94,8 @@ std::optional<TRange> FindRepeatedReport(const std::string& content, const std::
     const std::size_t hit = content.rfind(needle, from - 1);
     if (hit == std::string::npos) return std::nullopt;
     from = hit;
-    std::size_t index = starts.size();
-    while (index > 0 && starts[index - 1] > hit) --index;
+    const auto after = std::upper_bound(starts.begin(), starts.end(), hit);
+    const std::size_t index = static_cast<std::size_t>(after - starts.begin());
     if (index == 0) continue;  // before the first report: no report of ours
     const TRange range{starts[index - 1], index < starts.size() ? starts[index] : content.size()};
     // Only the checksum line names a report; the same digits elsewhere do not.

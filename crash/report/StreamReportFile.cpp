@@ -5,7 +5,7 @@
 
 TStreamReportFile::TStreamReportFile(const std::string& path) : FPath(path) {
   std::error_code error;
-  const std::filesystem::path file(path);
+  const std::filesystem::path& file = FPath;
   if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
   if (!std::filesystem::exists(file, error)) std::ofstream(file, std::ios::binary);
   FStream.open(file, std::ios::in | std::ios::out | std::ios::binary);
@@ -28,10 +28,13 @@ bool TStreamReportFile::WriteAt(std::uint64_t offset, const std::string& data) {
 }
 
 bool TStreamReportFile::Truncate(std::uint64_t size) {
-  if (!FStream.flush()) return false;
+  // Closed while it is cut: a system may refuse to resize a file that is open.
+  FStream.close();
+  if (FStream.fail()) return false;
   std::error_code error;
   std::filesystem::resize_file(FPath, size, error);
-  return !error;
+  FStream.open(FPath, std::ios::in | std::ios::out | std::ios::binary);
+  return !error && FStream.is_open();
 }
 
 bool WriteReportToPath(const std::string& path, const std::string& report, const TReportFileOptions& options) {

@@ -1,6 +1,7 @@
 #pragma once
 // The bug report file on the standard library's streams, for the host (and
 // any system without its own file layer).
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,7 +18,7 @@ class TStreamReportFile : public IReportFile {
   bool Truncate(std::uint64_t size) override;
 
  private:
-  std::string FPath;
+  std::filesystem::path FPath;
   std::fstream FStream;
 };
 

@@ -206,7 +206,8 @@ TEST(SectionPlan, InternalErrors) {
       {TReportStep::ThreadReport, "GetThreadReport"}, {TReportStep::CpuRegisters, "GetCpuRegisters"},
       {TReportStep::StackDump, "GetStackDump"}, {TReportStep::CleartextDisAsm, "GetCleartextDisAsm"},
       {TReportStep::Plugin, "plugin"}};
-  for (const auto& [step, name] : steps) EXPECT_EQ(InternalErrorText(step), std::string(">> internal error in ") + name);
+  for (const auto& [step, name] : steps)
+    EXPECT_EQ(InternalErrorText(step), std::string(">> internal error in ") + name);
   EXPECT_EQ(InternalErrorText(TReportStep::Plugin, "00401000 Ravelin.exe"),
             ">> internal error in plugin:\r\n00401000 Ravelin.exe");
   EXPECT_STREQ(kSectionPlaceholder, ">> will be calculated soon");
