@@ -7,7 +7,9 @@
 #include "crash/MEFields.h"
 #include "crash/report/ReportFile.h"
 #include "crash/report/ReportText.h"
+#include "crash/TIMESettings.h"
 #include "crash/report/StreamReportFile.h"
+#include "tests/support/FakeSettingsEnvironment.h"
 
 namespace {
 
@@ -331,6 +333,22 @@ TEST_F(StreamReportFileTest, UnwritablePlaceFails) {
   // A directory cannot be made below a file.
   EXPECT_FALSE(WriteReportToPath((FDirectory / "file" / "bug.txt").string(), Report({}), TReportFileOptions{}));
   EXPECT_FALSE(WriteReportToPath(FDirectory.string(), Report({}), TReportFileOptions{}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReportFile, OptionsComeFromTheSettings) {
+  TFakeSettingsEnvironment environment;  // no resource: the built-in values
+  TIMESettings settings(environment, TFakeSettingsEnvironment::kExecutable);
+  const TReportFileOptions options = ReportFileOptionsOf(settings);
+  EXPECT_TRUE(options.AppendBugReps);
+  EXPECT_EQ(options.BugRepFileSize, 100000);
+  EXPECT_TRUE(options.NoDupExcepts);
+  EXPECT_EQ(options.DupExceptDef, 1);
+  EXPECT_TRUE(options.NoDupFreezes);
+  EXPECT_EQ(options.DupFreezeDef, 2);
 }
 
 }  // namespace
