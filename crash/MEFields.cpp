@@ -16,66 +16,133 @@ std::string StripControls(const std::string& text) {
 }
 
 std::string TIMEFields::Name(int index) const {
-  return index >= 0 && index < Count() ? FItems[static_cast<size_t>(index)].name : std::string();
+  std::lock_guard<std::mutex> guard(FLock);
+  return index >= 0 && index < static_cast<int>(FItems.size()) ? FItems[static_cast<size_t>(index)].name
+                                                                 : std::string();
 }
 
 std::string TIMEFields::Content(int index) const {
-  return index >= 0 && index < Count() ? FItems[static_cast<size_t>(index)].content : std::string();
+  std::lock_guard<std::mutex> guard(FLock);
+  return index >= 0 && index < static_cast<int>(FItems.size()) ? FItems[static_cast<size_t>(index)].content
+                                                                 : std::string();
 }
 
-int TIMEFields::IndexOf(const std::string& name) const {
-  for (int i = 0; i < Count(); ++i)
-    if (SameNameNoCase(FItems[static_cast<size_t>(i)].name, name)) return i;
+int TIMEFields::Count() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return static_cast<int>(FItems.size());
+}
+
+int TIMEFields::IndexOfLocked(const std::string& name) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (SameNameNoCase(FItems[i].name, name)) return static_cast<int>(i);
   return -1;
 }
 
-std::string TIMEFields::Get(const std::string& name) const { return Content(IndexOf(name)); }
+int TIMEFields::IndexOf(const std::string& name) const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return IndexOfLocked(name);
+}
+
+std::string TIMEFields::Get(const std::string& name) const {
+  std::lock_guard<std::mutex> guard(FLock);
+  const int index = IndexOfLocked(name);
+  return index >= 0 ? FItems[static_cast<size_t>(index)].content : std::string();
+}
 
 void TIMEFields::Add(const std::string& name, const std::string& content) {
   const std::string stripped = StripControls(content);
-  const int index = IndexOf(name);
-  if (stripped.empty()) {
-    if (index >= 0) Delete(index);
-    return;
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    const int index = IndexOfLocked(name);
+    const int count = static_cast<int>(FItems.size());
+    if (stripped.empty()) {
+      if (index < 0) return;
+      DeleteLocked(index);
+    } else if (index >= 0) {
+      FItems[static_cast<size_t>(index)].content = stripped;
+    } else if (FInsertIndex > 0 && FInsertIndex <= count) {
+      FItems.insert(FItems.begin() + FInsertIndex, TPair{name, stripped});
+      ++FInsertIndex;  // later additions keep their order
+    } else {
+      FItems.push_back(TPair{name, stripped});
+    }
+    due = ChangedLocked();
   }
-  if (index >= 0) {
-    FItems[static_cast<size_t>(index)].content = stripped;
-  } else if (FInsertIndex > 0 && FInsertIndex <= Count()) {
-    FItems.insert(FItems.begin() + FInsertIndex, TPair{name, stripped});
-    ++FInsertIndex;  // later additions keep their order
-  } else {
-    FItems.push_back(TPair{name, stripped});
-  }
-  Changed();
+  Notify(due);
+}
+
+void TIMEFields::DeleteLocked(int index) {
+  FItems.erase(FItems.begin() + index);
+  if (index < FInsertIndex) --FInsertIndex;
 }
 
 void TIMEFields::Delete(int index) {
-  if (index < 0 || index >= Count()) return;
-  FItems.erase(FItems.begin() + index);
-  if (index < FInsertIndex) --FInsertIndex;
-  Changed();
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (index < 0 || index >= static_cast<int>(FItems.size())) return;
+    DeleteLocked(index);
+    due = ChangedLocked();
+  }
+  Notify(due);
 }
 
 void TIMEFields::Clear() {
-  if (FItems.empty()) return;
-  FItems.clear();
-  FInsertIndex = 0;
-  Changed();
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (FItems.empty()) return;
+    FItems.clear();
+    FInsertIndex = 0;
+    due = ChangedLocked();
+  }
+  Notify(due);
+}
+
+int TIMEFields::InsertIndex() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  return FInsertIndex;
+}
+
+void TIMEFields::SetInsertIndex(int index) {
+  std::lock_guard<std::mutex> guard(FLock);
+  FInsertIndex = index;
+}
+
+void TIMEFields::BeginUpdate() {
+  std::lock_guard<std::mutex> guard(FLock);
+  ++FUpdateCount;
 }
 
 void TIMEFields::EndUpdate() {
-  if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangedInUpdate) {
-    FChangedInUpdate = false;
-    if (OnChange) OnChange();
+  bool due = false;
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FChangedInUpdate) {
+      FChangedInUpdate = false;
+      due = true;
+    }
   }
+  Notify(due);
 }
 
-void TIMEFields::Changed() {
-  if (FUpdateCount > 0) {
-    FChangedInUpdate = true;
-  } else if (OnChange) {
-    OnChange();
-  }
+std::vector<std::pair<std::string, std::string>> TIMEFields::Items() const {
+  std::lock_guard<std::mutex> guard(FLock);
+  std::vector<std::pair<std::string, std::string>> items;
+  items.reserve(FItems.size());
+  for (const TPair& pair : FItems) items.emplace_back(pair.name, pair.content);
+  return items;
+}
+
+bool TIMEFields::ChangedLocked() {
+  if (FUpdateCount == 0) return true;
+  FChangedInUpdate = true;
+  return false;
+}
+
+void TIMEFields::Notify(bool due) {
+  if (due && OnChange) OnChange();
 }
 
 void ParseFieldsText(const std::string& text, IMEFields& fields) {
@@ -89,6 +156,6 @@ void ParseFieldsText(const std::string& text, IMEFields& fields) {
 
 std::string FieldsText(const IMEFields& fields) {
   std::vector<std::string> items;
-  for (int i = 0; i < fields.Count(); ++i) items.push_back(fields.Name(i) + '=' + fields.Content(i));
+  for (const auto& [name, content] : fields.Items()) items.push_back(name + '=' + content);
   return JoinText(items, '|');
 }

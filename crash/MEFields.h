@@ -1,9 +1,13 @@
 #pragma once
 // An ordered list of (name, content) pairs: the header fields and sections of
 // a bug report, and the extra fields of the settings.
+// Any thread may use a list: every access locks it, since the report's
+// completion thread writes sections while the dialog reads the text.
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 class IMEFields {
@@ -25,14 +29,19 @@ class IMEFields {
   virtual void SetInsertIndex(int index) = 0;
   virtual void BeginUpdate() = 0;
   virtual void EndUpdate() = 0;
+  // Every pair at one moment, for readers that walk the whole list while
+  // another thread may change it.
+  virtual std::vector<std::pair<std::string, std::string>> Items() const = 0;
 };
 
 class TIMEFields : public IMEFields {
  public:
-  // Runs after every change, once per outermost update bracket.
+  // Runs after every change, once per outermost update bracket, outside the
+  // list's lock, on the thread that made the change. Set it before sharing
+  // the list.
   std::function<void()> OnChange;
 
-  int Count() const override { return static_cast<int>(FItems.size()); }
+  int Count() const override;
   std::string Name(int index) const override;
   std::string Content(int index) const override;
   int IndexOf(const std::string& name) const override;
@@ -40,17 +49,23 @@ class TIMEFields : public IMEFields {
   void Add(const std::string& name, const std::string& content) override;
   void Delete(int index) override;
   void Clear() override;
-  int InsertIndex() const override { return FInsertIndex; }
-  void SetInsertIndex(int index) override { FInsertIndex = index; }
-  void BeginUpdate() override { ++FUpdateCount; }
+  int InsertIndex() const override;
+  void SetInsertIndex(int index) override;
+  void BeginUpdate() override;
   void EndUpdate() override;
+  std::vector<std::pair<std::string, std::string>> Items() const override;
 
  private:
   struct TPair {
     std::string name, content;
   };
-  void Changed();
+  int IndexOfLocked(const std::string& name) const;
+  void DeleteLocked(int index);
+  // Under the lock: whether the change callback is due now.
+  bool ChangedLocked();
+  void Notify(bool due);
 
+  mutable std::mutex FLock;
   std::vector<TPair> FItems;
   int FInsertIndex = 0;
   int FUpdateCount = 0;
