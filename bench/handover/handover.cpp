@@ -74,7 +74,7 @@ TTimings HandOver(int lines, int block) {
 
 TTimings Direct(int lines, int block) {
   TTimings timings;
-  TInterimListBox* log = RavelinMainForm->LogBox;
+  TElListBox* log = RavelinMainForm->LogBox;
   const Clock::time_point start = Clock::now();
   Clock::time_point lastStart = start;
   for (int i = 0; i < lines; ++i) {
