@@ -104,6 +104,11 @@ void TCustomElListBox::DestroyWnd() {
 }
 
 void TCustomElListBox::WndProc(TMessage& message) {
+  // What the user does meets the rows and the view as they are now.
+  if ((message.Msg >= WM_KEYFIRST && message.Msg <= WM_KEYLAST) ||
+      (message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST) ||
+      (message.Msg >= WM_NCMOUSEMOVE && message.Msg <= WM_NCMBUTTONDBLCLK) || message.Msg == WM_SIZE)
+    FlushStream();
   if (FUseCustomScrollBars && FController->Control() == this && FController->HandleCtrlMsgBefore(message)) return;
   TElXPThemedControl::WndProc(message);
 }
@@ -159,21 +164,30 @@ void TCustomElListBox::BeginStream(int changedRow) {
     if (GetTickCount() - FStreamStart < kStreamLatencyMs) return;
     FlushStream();
   }
-  if (!HandleAllocated() || FItems->Updating() || !IsWindowVisible(FHandle)) return;
+  if (!HandleAllocated() || FItems->Updating()) return;
   FStreaming = true;
   FStreamStart = GetTickCount();
   FStreamFirstRow = changedRow;
   FStreamTop = static_cast<int>(Native(LB_GETTOPINDEX));
+  FStreamView = FStreamTop;
+  RECT client;
+  GetClientRect(FHandle, &client);
+  FStreamPage = std::max(1, static_cast<int>(client.bottom / std::max(FItemHeight, 1)));
   Native(WM_SETREDRAW, FALSE);
   StartTimer(kStreamTimer, kStreamLatencyMs);
 }
+
+bool TCustomElListBox::StreamKeepsTop() const { return FStreaming && FStyle != lbOwnerDrawVariable; }
 
 void TCustomElListBox::FlushStream() {
   if (!FStreaming) return;
   FStreaming = false;
   StopTimer(kStreamTimer);
+  // Scrolling costs the same for one row as for many: the view moves once.
+  const bool moved = FStreamView != FStreamTop;
+  if (moved) Native(LB_SETTOPINDEX, static_cast<WPARAM>(FStreamView));
   Native(WM_SETREDRAW, TRUE);
-  if (static_cast<int>(Native(LB_GETTOPINDEX)) != FStreamTop) {
+  if (moved) {
     InvalidateRect(FHandle, nullptr, FALSE);
     return;
   }
@@ -229,12 +243,21 @@ void TCustomElListBox::SetItemIndex(int value) {
 
 int TCustomElListBox::TopIndex() {
   if (!HandleAllocated()) return 0;
+  if (StreamKeepsTop()) return FStreamView;
   const int top = static_cast<int>(Native(LB_GETTOPINDEX));
   return top < 0 ? 0 : top;
 }
 
 void TCustomElListBox::SetTopIndex(int value) {
   if (value == TopIndex()) return;
+  if (StreamKeepsTop()) {
+    // What the native list will do with it once the rows are painted: refuse
+    // a row that does not exist, and show no less than a full page.
+    const int count = GetCount();
+    if (value < 0 || value >= count) return;
+    FStreamView = std::min(value, std::max(0, count - FStreamPage));
+    return;
+  }
   Native(LB_SETTOPINDEX, static_cast<WPARAM>(value));
 }
 
@@ -471,6 +494,7 @@ void TCustomElListBox::Loaded() {
 
 int TCustomElListBox::ItemAtPos(POINT point, bool existing) {
   if (!HandleAllocated()) return existing ? -1 : GetCount();
+  FlushStream();
   RECT client;
   GetClientRect(FHandle, &client);
   if (!PtInRect(&client, point)) return -1;
@@ -487,6 +511,7 @@ int TCustomElListBox::ItemAtPos(POINT point, bool existing) {
 RECT TCustomElListBox::ItemRect(int index) {
   RECT rect{0, 0, 0, 0};
   if (!HandleAllocated()) return rect;
+  FlushStream();
   const int count = GetCount();
   if ((index >= 0 && index < count) || (index == 0 && count == 0)) {
     Native(LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));

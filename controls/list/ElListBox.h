@@ -9,10 +9,13 @@
 // images, incremental search by typing, and a hint with the full text of a
 // row wider than the control.
 //
-// Rows that stream in while the control is shown (a log) are gathered: the
-// native list's drawing stays off from the first of them until the next
-// timer round (at most kStreamLatencyMs later), and then what changed is
-// painted once, so adding a row costs the same however long the list is.
+// Rows that stream in (a log) are gathered: the native list's drawing stays
+// off from the first of them until the next timer round (at most
+// kStreamLatencyMs later), the top index set meanwhile is kept by the
+// control, and then the view moves once and what changed is painted once, so
+// adding a row costs the same however long the list is. Anything the user
+// does, and any question about row geometry, first brings the native list
+// up to date.
 //
 // Main thread only; the search timeout thread touches nothing of it.
 #include <windows.h>
@@ -242,6 +245,8 @@ class TCustomElListBox : public TElXPThemedControl {
   // Inserts a placeholder at index; raises when the native list refuses.
   void InsertPlaceholder(int index);
   void BeginStream(int changedRow);
+  // The top index is kept by the control while rows stream in (fixed rows).
+  bool StreamKeepsTop() const;
   void InvalidateRow(int index);
   void SetAllStates(TCheckBoxState state, bool selectedOnly);
   void StatesMoved(int index1, int index2);
@@ -307,12 +312,16 @@ class TCustomElListBox : public TElXPThemedControl {
   bool FShowLineHint = false;
   int FIncrementalSearchTimeout = 500;
 
-  // Rows streaming in: the native drawing is off since FStreamStart, the
-  // first changed row and the view's top at that time are remembered.
+  // Rows streaming in: the native drawing is off since FStreamStart; the
+  // first changed row, the view's top at that time and the rows a page
+  // holds are remembered, and the top the view is to get (FStreamView) is
+  // kept here until the rows are painted.
   bool FStreaming = false;
   DWORD FStreamStart = 0;
   int FStreamFirstRow = 0;
   int FStreamTop = 0;
+  int FStreamView = 0;
+  int FStreamPage = 1;
 };
 
 // The list box with every property published.
