@@ -1,8 +1,10 @@
 // Log lines handed over from a worker into the main window's log, against the
-// same lines appended on the main thread directly, in one run. Prints lines
-// per second of both and their ratio, and for each the time of the last
-// 10,000 of the lines against the first 10,000 (appending must not slow down
-// as the log grows).
+// same lines appended on the main thread directly, in one run, first with the
+// window shown and then with it hidden. Prints lines per second of each and
+// their ratios, for each the time of the last 10,000 of the lines against the
+// first 10,000 (appending must not slow down as the log grows), the floor of
+// the hand-over itself (a worker handing over a function that does nothing),
+// and the memory the log's lines take per line against their texts.
 #include <windows.h>
 
 #include <atomic>
@@ -61,6 +63,54 @@ class THandOverThread : public WorkingThread {
   int FBlock;
   TTimings& FTimings;
 };
+
+// The hand-over alone: a worker that hands over a function doing nothing.
+class TEmptyHandOverThread : public TThread {
+ public:
+  explicit TEmptyHandOverThread(int count) : TThread(true), FCount(count) {}
+  std::atomic<bool> done{false};
+  double seconds = 0;
+
+ protected:
+  void Execute() override {
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < FCount; ++i) Synchronize(&TEmptyHandOverThread::Nothing);
+    seconds = Seconds(start, Clock::now());
+    done = true;
+  }
+
+ private:
+  void Nothing() {}
+  int FCount;
+};
+
+double HandOverFloor(int count) {
+  auto* thread = new TEmptyHandOverThread(count);
+  thread->Resume();
+  while (!thread->done) Application->HandleMessage();
+  thread->WaitFor();
+  const double seconds = thread->seconds;
+  delete thread;
+  return count / seconds;
+}
+
+// The bytes the process's heaps hand out, their own bookkeeping included:
+// the run-time library's heap and the system's, where the native list keeps
+// its entries.
+double HeapBytes() {
+  std::vector<HANDLE> heaps(64);
+  const DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  heaps.resize(std::min<size_t>(count, heaps.size()));
+  double bytes = 0;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry))
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) bytes += entry.cbData + entry.cbOverhead;
+    HeapUnlock(heap);
+  }
+  return bytes;
+}
 
 TTimings HandOver(int lines, int block) {
   TTimings timings;
@@ -129,17 +179,34 @@ void Print(const char* name, int lines, int block, const TTimings& t) {
               lines / t.total, block, t.first, block, t.last, t.last / t.first);
 }
 
+struct TRound {
+  TTimings handOver;
+  TTimings direct;
+};
+
+TRound RunRound(int lines, int block) {
+  TRound round;
+  round.handOver = HandOver(lines, block);
+  RavelinMainForm->LogBox->Items()->Clear();
+  Application->ProcessMessages();
+  round.direct = Direct(lines, block);
+  RavelinMainForm->LogBox->Items()->Clear();
+  Application->ProcessMessages();
+  return round;
+}
+
 }  // namespace
 
-// Usage: handover_bench [LINES] [--hidden]; --hidden keeps the window unshown,
-// which leaves out the cost of drawing on the display.
+// Usage: handover_bench [LINES] [--hidden] [--profile]; --hidden measures
+// only with the window unshown, which leaves out the cost of drawing;
+// --profile prints where a direct append's time goes instead.
 int main(int argc, char** argv) {
   int lines = 100000;
-  bool hidden = false;
+  bool hiddenOnly = false;
   bool profile = false;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--hidden")
-      hidden = true;
+      hiddenOnly = true;
     else if (std::string(argv[i]) == "--profile")
       profile = true;
     else
@@ -150,24 +217,53 @@ int main(int argc, char** argv) {
   Application->Initialize();
   Application->SetTitle(u"Ravelin");
   Application->CreateForm(RavelinMainForm);
-  if (hidden)
+  if (hiddenOnly)
     RavelinMainForm->HandleNeeded();
   else
     RavelinMainForm->Show();
   Application->ProcessMessages();
 
-  std::printf("%d log lines into the main window's log (%s)\n", lines, hidden ? "window not shown" : "window shown");
   if (profile) {
+    std::printf("%d log lines into the main window's log (%s)\n", lines, hiddenOnly ? "window not shown" : "window shown");
     Profile(lines);
     return 0;
   }
-  const TTimings handOver = HandOver(lines, block);
+
+  // Memory: the log's lines against their texts, on the first round.
+  const double before = HeapBytes();
+  const TTimings firstHandOver = HandOver(lines, block);
+  const double after = HeapBytes();
+  double textBytes = 0;
+  for (int i = 0; i < lines; ++i) textBytes += (LineText(i).size() + 1) * sizeof(char16_t);
   RavelinMainForm->LogBox->Items()->Clear();
   Application->ProcessMessages();
-  const TTimings direct = Direct(lines, block);
-  Print("hand-over", lines, block, handOver);
-  Print("direct", lines, block, direct);
-  std::printf("hand-over / direct time: %.2f\n", handOver.total / direct.total);
+  const TTimings firstDirect = Direct(lines, block);
+  RavelinMainForm->LogBox->Items()->Clear();
+  Application->ProcessMessages();
+  const TRound shown{firstHandOver, firstDirect};
+
+  std::printf("%d log lines into the main window's log\n", lines);
+  const char* firstName = hiddenOnly ? "hidden" : "shown";
+  std::printf("window %s:\n", firstName);
+  Print("hand-over", lines, block, shown.handOver);
+  Print("direct", lines, block, shown.direct);
+  std::printf("hand-over / direct time: %.2f\n", shown.handOver.total / shown.direct.total);
+  const double floor = HandOverFloor(std::min(lines, 20000));
+  std::printf("hand-over floor (a worker handing over a function that does nothing): %.0f per second; "
+              "hand-over of lines / floor time: %.2f\n",
+              floor, (shown.handOver.total / lines) * floor);
+  std::printf("memory: %.0f bytes per line in the log (texts %.0f, the rest %.0f per line)\n",
+              (after - before) / lines, textBytes / lines, (after - before - textBytes) / lines);
+  if (!hiddenOnly) {
+    RavelinMainForm->Hide();
+    Application->ProcessMessages();
+    const TRound hidden = RunRound(lines, block);
+    std::printf("window hidden:\n");
+    Print("hand-over", lines, block, hidden.handOver);
+    Print("direct", lines, block, hidden.direct);
+    std::printf("shown / hidden time: hand-over %.2f, direct %.2f\n", shown.handOver.total / hidden.handOver.total,
+                shown.direct.total / hidden.direct.total);
+  }
   std::fflush(stdout);
   return 0;
 }
