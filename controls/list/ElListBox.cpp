@@ -250,11 +250,13 @@ int TCustomElListBox::TopIndex() {
 
 void TCustomElListBox::SetTopIndex(int value) {
   if (value == TopIndex()) return;
+  // A row that does not exist leaves the view where it is (some native lists
+  // would take it as the last row, others refuse it).
+  const int count = GetCount();
+  if (value < 0 || value >= count) return;
   if (StreamKeepsTop()) {
-    // What the native list will do with it once the rows are painted: refuse
-    // a row that does not exist, and show no less than a full page.
-    const int count = GetCount();
-    if (value < 0 || value >= count) return;
+    // What the native list will do with it once the rows are painted: show
+    // no less than a full page.
     FStreamView = std::min(value, std::max(0, count - FStreamPage));
     return;
   }

@@ -78,11 +78,22 @@ void TElListBoxStrings::Exchange(int index1, int index2) {
   });
 }
 
+// The placeholders are all alike, so only the list changes: a move cannot
+// fail half-way and lose the row.
 void TElListBoxStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
+  if (Sorted()) SortedListError();
+  const int count = GetCount();
+  if (curIndex < 0 || curIndex >= count) IndexError(curIndex);
+  if (newIndex < 0 || newIndex >= count) IndexError(newIndex);
   InUpdate([&] {
-    TElWideStringList::Move(curIndex, newIndex);
+    const int current = FListBox->ItemIndex();
+    Changing();
+    const int step = newIndex > curIndex ? 1 : -1;
+    for (int i = curIndex; i != newIndex; i += step) ExchangeItems(i, i + step);
+    Changed();
     FListBox->StatesMoved(curIndex, newIndex);
+    if (current == curIndex) FListBox->SetItemIndex(newIndex);
   });
 }
 

@@ -25,8 +25,8 @@ class TElListBoxStrings : public TElWideStringList {
   // The two rows, their check states and image indexes change places; the
   // current row follows its text.
   void Exchange(int index1, int index2) override;
-  // The row, its check state and image index move; on a refusal the row is
-  // put back where it was.
+  // The row moves, the check states and image indexes at the two positions
+  // change places, and the current row follows its text.
   void Move(int curIndex, int newIndex) override;
 
  protected:
