@@ -114,6 +114,13 @@ void TCustomElListBox::WndProc(TMessage& message) {
 }
 
 void TCustomElListBox::Dispatch(TMessage& message) {
+  // The native list's own requests go straight to it: the general dispatch
+  // asks the platform for the keyboard state on every message, which costs
+  // more than the request itself and would be paid once per row added.
+  if ((message.Msg >= LB_ADDSTRING && message.Msg <= LB_MSGMAX) || message.Msg == WM_SETREDRAW) {
+    DefaultHandler(message);
+    return;
+  }
   switch (message.Msg) {
     case CN_DRAWITEM: CNDrawItem(message); return;
     case CN_MEASUREITEM: CNMeasureItem(message); return;
