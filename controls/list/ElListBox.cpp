@@ -209,8 +209,12 @@ void TCustomElListBox::FlushStream() {
   InvalidateRect(FHandle, &client, FALSE);
 }
 
-void TCustomElListBox::ItemsChange() {
-  if (FStreaming) return;
+void TCustomElListBox::ItemsChange(bool inserted) {
+  if (FStreaming) {
+    // Any other change may touch a row above the new ones: all is painted.
+    if (!inserted) FStreamFirstRow = 0;
+    return;
+  }
   Invalidate();
 }
 

@@ -185,8 +185,9 @@ class TCustomElListBox : public TElXPThemedControl {
   virtual void ResetContent();
   virtual void DeleteString(int index);
   // Rows inserted, deleted or changed: the control repaints (gathered
-  // while rows stream in).
-  void ItemsChange();
+  // while rows stream in; inserted tells that only rows from the inserted
+  // one down changed).
+  void ItemsChange(bool inserted = false);
   // Paints now whatever streamed-in rows are still waiting.
   void FlushStream();
 

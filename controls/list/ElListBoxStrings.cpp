@@ -35,12 +35,15 @@ void TElListBoxStrings::InsertItem(int index, const WideString& s) {
   if (index < 0 || index > countBefore) IndexError(index);
   const bool native = FListBox->HandleAllocated();
   if (native) FListBox->InsertPlaceholder(index);
+  FInserting = true;
   try {
     TElWideStringList::InsertItem(index, s);
   } catch (...) {
+    FInserting = false;
     if (native && GetCount() == countBefore) FListBox->DeleteString(index);
     throw;
   }
+  FInserting = false;
 }
 
 void TElListBoxStrings::Delete(int index) {
@@ -107,6 +110,6 @@ void TElListBoxStrings::SetUpdateState(bool updating) {
 }
 
 void TElListBoxStrings::Changed() {
-  if (FUpdateCount == 0) FListBox->ItemsChange();
+  if (FUpdateCount == 0) FListBox->ItemsChange(FInserting);
   TElWideStringList::Changed();
 }

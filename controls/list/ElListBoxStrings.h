@@ -38,4 +38,5 @@ class TElListBoxStrings : public TElWideStringList {
   void WindowNeeded();
 
   TCustomElListBox* FListBox;
+  bool FInserting = false;  // the change under way is a row inserted
 };

@@ -323,6 +323,25 @@ TEST_F(ElListBoxTest, RowsInAnyScriptArePaintedFromItemsNotFromThePlaceholders) 
   EXPECT_EQ(Differing(RowPixels(picture, below), ColorToRGB(clWindow)), 0);
 }
 
+TEST_F(ElListBoxTest, ARowChangedWhileRowsStreamInIsPaintedWithItsNewText) {
+  SetFocus(form->Handle());
+  Fill(30);
+  list->FlushStream();
+  PumpFor(50);
+  // New rows below the view, and a change in it.
+  Fill(3, "more ");
+  list->Items()->Put(0, u"changed");
+  // What the window shows, once the rows have reached it.
+  PumpFor(3 * TCustomElListBox::kStreamLatencyMs);
+  ASSERT_TRUE(PumpUntil([&] { return GetUpdateRect(Window(), nullptr, FALSE) == FALSE; }, 2000));
+  const RECT row = list->ItemRect(0);
+  TWindowDC dc(Window());
+  std::vector<COLORREF> shown;
+  for (int y = row.top; y < row.bottom; ++y)
+    for (int x = row.left; x < row.right; ++x) shown.push_back(GetPixel(dc.Get(), x, y));
+  EXPECT_EQ(shown, ExpectedRow(list->Font(), row, u"changed"));
+}
+
 TEST_F(ElListBoxTest, TheCurrentRowIsHighlightedWhileFocusedAndLooksLikeTheOthersWithout) {
   Fill(3);
   list->SetItemIndex(1);
