@@ -129,6 +129,7 @@ void TCustomElListBox::Dispatch(TMessage& message) {
     case WM_VSCROLL:
     case WM_HSCROLL: WMScroll(message); return;
     case WM_IME_COMPOSITION: WMImeComposition(message); return;
+    case WM_IME_STARTCOMPOSITION: WMImeStartComposition(message); return;
     case kCancelHintMessage: CancelLineHint(); return;
     default: TElXPThemedControl::Dispatch(message);
   }
@@ -444,6 +445,24 @@ void TCustomElListBox::SetUseCustomScrollBars(bool value) {
 
 TElCtrlScrollBarStyles* TCustomElListBox::HorzScrollBarStyles() const { return FController->HorzScrollBarStyles(); }
 TElCtrlScrollBarStyles* TCustomElListBox::VertScrollBarStyles() const { return FController->VertScrollBarStyles(); }
+
+TElScrollHintNeededEvent TCustomElListBox::HorzScrollHintNeeded() const {
+  return FController->HorzScrollBarStyles()->OnScrollHintNeeded;
+}
+void TCustomElListBox::SetHorzScrollHintNeeded(TElScrollHintNeededEvent value) {
+  FController->HorzScrollBarStyles()->OnScrollHintNeeded = std::move(value);
+}
+TElScrollHintNeededEvent TCustomElListBox::VertScrollHintNeeded() const {
+  return FController->VertScrollBarStyles()->OnScrollHintNeeded;
+}
+void TCustomElListBox::SetVertScrollHintNeeded(TElScrollHintNeededEvent value) {
+  FController->VertScrollBarStyles()->OnScrollHintNeeded = std::move(value);
+}
+
+void TCustomElListBox::SetWideHint(const WideString& value) {
+  FWideHint = value;
+  SetHint(EncodeUnicodeHint(value));
+}
 
 void TCustomElListBox::SetUseXPThemes(bool value) {
   FController->SetUseXPThemes(value);

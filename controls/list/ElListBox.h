@@ -171,6 +171,17 @@ class TCustomElListBox : public TElXPThemedControl {
   TElListBoxHintWindow* LineHintWindow() const { return FHintWindow; }
   bool Hovered() const { return FHover; }
 
+  // The scroll hint events of the two custom bars, set on the bars themselves.
+  TElScrollHintNeededEvent HorzScrollHintNeeded() const;
+  void SetHorzScrollHintNeeded(TElScrollHintNeededEvent value);
+  TElScrollHintNeededEvent VertScrollHintNeeded() const;
+  void SetVertScrollHintNeeded(TElScrollHintNeededEvent value);
+
+  // The hint as Unicode text; the framework gets it in the control set's
+  // Unicode hint encoding.
+  const WideString& WideHint() const { return FWideHint; }
+  void SetWideHint(const WideString& value);
+
   void SetUseXPThemes(bool value) override;
   void Loaded() override;
 
@@ -256,6 +267,7 @@ class TCustomElListBox : public TElXPThemedControl {
   void WMLButtonDown(TMessage& message);
   void WMScroll(TMessage& message);
   void WMImeComposition(TMessage& message);
+  void WMImeStartComposition(TMessage& message);
   bool ClickCheckBox(POINT point);
   void AfterTypedText(const WideString& text, int firstStart);
   void ArmSearchTimeout();
@@ -287,6 +299,7 @@ class TCustomElListBox : public TElXPThemedControl {
   bool FLoading = false;
   int FLastTopIndex = 0;
   TImageList* FImages = nullptr;
+  WideString FWideHint;
 
   TListBoxStyle FStyle = lbStandard;
   bool FMultiSelect = false;

@@ -195,6 +195,28 @@ void TCustomElListBox::WMImeComposition(TMessage& message) {
   message.Result = 0;
 }
 
+// The composition is shown in the list's font, over the list from the
+// current row's corner.
+void TCustomElListBox::WMImeStartComposition(TMessage& message) {
+  if (HandleAllocated()) {
+    if (HIMC context = ImmGetContext(FHandle)) {
+      LOGFONTW font{};
+      if (GetObjectW(Canvas()->Font()->Handle(), sizeof font, &font) == sizeof font)
+        ImmSetCompositionFontW(context, &font);
+      RECT client;
+      GetClientRect(FHandle, &client);
+      const RECT current = ItemRect(std::max(ItemIndex(), 0));
+      COMPOSITIONFORM form{};
+      form.dwStyle = CFS_RECT;
+      form.ptCurrentPos = POINT{current.left, current.top};
+      form.rcArea = client;
+      ImmSetCompositionWindow(context, &form);
+      ImmReleaseContext(FHandle, context);
+    }
+  }
+  TElXPThemedControl::Dispatch(message);
+}
+
 // ---- line hint ----
 
 void TCustomElListBox::MouseMove(TShiftState shift, int x, int y) {

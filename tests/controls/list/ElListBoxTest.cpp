@@ -11,6 +11,7 @@
 
 #include "controls/list/ElListBox.h"
 #include "controls/list/ElListBoxHintWindow.h"
+#include "framework/UnicodeHint.h"
 #include "framework/win32/Form.h"
 #include "platform/win32/HandleOwners.h"
 #include "tests/support/PrintedPicture.h"
@@ -85,6 +86,21 @@ TEST_F(ElListBoxTest, ANewListIsEmptyWithNoCurrentRowAndTheDesignedDefaults) {
   EXPECT_EQ(list->IncrementalSearchTimeout(), 500);
   EXPECT_TRUE(list->UseCustomScrollBars());
   ASSERT_EQ(list->ClientHeight(), kRows * kRow);
+}
+
+TEST_F(ElListBoxTest, TheHintTravelsInTheUnicodeEncodingAndScrollHintEventsSitOnTheBars) {
+  list->SetWideHint(u"\u0416\u0443\u043A|long");
+  WideString decoded;
+  ASSERT_TRUE(DecodeUnicodeHint(list->Hint(), decoded));
+  EXPECT_EQ(decoded, u"\u0416\u0443\u043A|long");
+  EXPECT_EQ(list->WideHint(), decoded);
+  int calls = 0;
+  list->SetVertScrollHintNeeded([&](TObject*, int, WideString&) { ++calls; });
+  ASSERT_TRUE(static_cast<bool>(list->VertScrollBarStyles()->OnScrollHintNeeded));
+  WideString hint;
+  list->VertScrollBarStyles()->OnScrollHintNeeded(nullptr, 3, hint);
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(static_cast<bool>(list->HorzScrollHintNeeded()));
 }
 
 TEST_F(ElListBoxTest, EveryChangeOfItemsKeepsOnePlaceholderPerRowAndTheStatesWhereTheyBelong) {
