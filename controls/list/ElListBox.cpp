@@ -169,7 +169,7 @@ void TCustomElListBox::BeginStream(int changedRow) {
   if (FStreaming) {
     FStreamFirstRow = std::min(FStreamFirstRow, changedRow);
     // Served here too, since a busy message queue may hold the timer back.
-    if (GetTickCount() - FStreamStart < kStreamLatencyMs) return;
+    if (GetTickCount() - FStreamStart < StreamLatency()) return;
     FlushStream();
   }
   if (!HandleAllocated() || FItems->Updating()) return;
@@ -182,7 +182,11 @@ void TCustomElListBox::BeginStream(int changedRow) {
   GetClientRect(FHandle, &client);
   FStreamPage = std::max(1, static_cast<int>(client.bottom / std::max(FItemHeight, 1)));
   Native(WM_SETREDRAW, FALSE);
-  StartTimer(kStreamTimer, kStreamLatencyMs);
+  StartTimer(kStreamTimer, StreamLatency());
+}
+
+UINT TCustomElListBox::StreamLatency() const {
+  return std::clamp(static_cast<UINT>(4 * FPaintCost), kStreamLatencyMs, kStreamLatencyLimitMs);
 }
 
 bool TCustomElListBox::StreamKeepsTop() const { return FStreaming && FStyle != lbOwnerDrawVariable; }

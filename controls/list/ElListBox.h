@@ -10,8 +10,8 @@
 // row wider than the control.
 //
 // Rows that stream in (a log) are gathered: the native list's drawing stays
-// off from the first of them until the next timer round (at most
-// kStreamLatencyMs later), the top index set meanwhile is kept by the
+// off from the first of them until the next timer round (StreamLatency()
+// later), the top index set meanwhile is kept by the
 // control, and then the view moves once and what changed is painted once, so
 // adding a row costs the same however long the list is. Anything the user
 // does, and any question about row geometry, first brings the native list
@@ -65,8 +65,12 @@ using TElItemTextDrawEvent =
 
 class TCustomElListBox : public TElXPThemedControl {
  public:
-  // How late rows that stream in may show at most.
+  // How late rows that stream in show: kStreamLatencyMs, or longer while
+  // painting the rows takes long (then painting keeps to about a fifth of
+  // the time), but never more than kStreamLatencyLimitMs.
   static constexpr UINT kStreamLatencyMs = 40;
+  static constexpr UINT kStreamLatencyLimitMs = 250;
+  UINT StreamLatency() const;
 
   explicit TCustomElListBox(TComponent* owner);
   ~TCustomElListBox() override;
@@ -201,6 +205,8 @@ class TCustomElListBox : public TElXPThemedControl {
   void ItemsChange(bool inserted = false);
   // Paints now whatever streamed-in rows are still waiting.
   void FlushStream();
+  // Rows have streamed in that the native list has not painted yet.
+  bool Streaming() const { return FStreaming; }
 
   // Virtual operations.
   virtual void ResetHorizontalExtent();
@@ -277,6 +283,8 @@ class TCustomElListBox : public TElXPThemedControl {
   void LineHintTimer();
   void CancelLineHint();
   void DrawBackground(HDC dc, const RECT& rect);
+  // The native list's rows (and an empty list's background) on dc.
+  void PaintRows(HDC dc, bool background);
   void FocusChangedRepaint();
   bool FocusedNow();
 
@@ -336,6 +344,7 @@ class TCustomElListBox : public TElXPThemedControl {
   int FStreamTop = 0;
   int FStreamView = 0;
   int FStreamPage = 1;
+  DWORD FPaintCost = 0;  // milliseconds the last paint of the window took
 };
 
 // The list box with every property published.

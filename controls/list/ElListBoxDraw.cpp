@@ -6,6 +6,7 @@
 
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/list/ElListBox.h"
+#include "framework/win32/BufferedPaint.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
@@ -195,12 +196,40 @@ void TCustomElListBox::WMPaint(TMessage& message) {
       InvalidateRect(FHandle, nullptr, FALSE);
     }
   }
-  TElXPThemedControl::WMPaint(message);
-  if (background && GetCount() == 0 && HandleAllocated()) {
+  if (message.WParam != 0) {
+    PaintRows(reinterpret_cast<HDC>(message.WParam), background);
+    return;
+  }
+  // Rows are drawn off screen and shown in one copy: drawing each row on the
+  // window costs the display a request per part of it.
+  const DWORD start = GetTickCount();
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(FHandle, &paint);
+  try {
+    TBufferedPaint buffer(dc, paint.rcPaint);
+    HDC target = buffer.DC();
+    {
+      TSavedDCState state(target);
+      IntersectClipRect(target, paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom);
+      if (paint.fErase) Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(target));
+    }
+    PaintRows(target, background);
+    buffer.Finish();
+  } catch (...) {
+    EndPaint(FHandle, &paint);
+    throw;
+  }
+  EndPaint(FHandle, &paint);
+  FPaintCost = GetTickCount() - start;
+}
+
+void TCustomElListBox::PaintRows(HDC dc, bool background) {
+  TMessage native{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+  DefaultHandler(native);
+  if (background && GetCount() == 0) {
     // The native list paints nothing at all when it is empty.
-    TWindowDC dc(FHandle);
     RECT client;
     GetClientRect(FHandle, &client);
-    DrawBackground(dc.Get(), client);
+    DrawBackground(dc, client);
   }
 }

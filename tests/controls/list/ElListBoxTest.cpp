@@ -348,7 +348,8 @@ TEST_F(ElListBoxTest, ARowChangedWhileRowsStreamInIsPaintedWithItsNewText) {
   Fill(3, "more ");
   list->Items()->Put(0, u"changed");
   // What the window shows, once the rows have reached it.
-  PumpFor(3 * TCustomElListBox::kStreamLatencyMs);
+  ASSERT_TRUE(list->Streaming());
+  ASSERT_TRUE(PumpUntil([&] { return !list->Streaming(); }, 2000));
   ASSERT_TRUE(PumpUntil([&] { return GetUpdateRect(Window(), nullptr, FALSE) == FALSE; }, 2000));
   const RECT row = list->ItemRect(0);
   TWindowDC dc(Window());
