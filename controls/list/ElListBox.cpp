@@ -139,10 +139,12 @@ void TCustomElListBox::InsertPlaceholder(int index) {
   BeginStream(index);
   const LRESULT result = Native(LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(L""));
   if (result == LB_ERR || result == LB_ERRSPACE || result < 0) throw EOutOfResources("Unable to insert a line");
-  if (FHorizontalScroll) {
-    FHorizontalExtent = std::max(FHorizontalExtent, GetItemWidth(index));
-    SetHorizontalExtent();
-  }
+}
+
+void TCustomElListBox::RowInserted(int index) {
+  if (!FHorizontalScroll || !HandleAllocated()) return;
+  FHorizontalExtent = std::max(FHorizontalExtent, GetItemWidth(index));
+  SetHorizontalExtent();
 }
 
 void TCustomElListBox::ResetContent() {

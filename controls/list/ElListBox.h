@@ -262,6 +262,8 @@ class TCustomElListBox : public TElXPThemedControl {
   LRESULT Native(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
   // Inserts a placeholder at index; raises when the native list refuses.
   void InsertPlaceholder(int index);
+  // The row at index is in Items and in the native list.
+  void RowInserted(int index);
   void BeginStream(int changedRow);
   // The top index is kept by the control while rows stream in (fixed rows).
   bool StreamKeepsTop() const;

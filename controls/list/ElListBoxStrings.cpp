@@ -44,6 +44,7 @@ void TElListBoxStrings::InsertItem(int index, const WideString& s) {
     throw;
   }
   FInserting = false;
+  if (native) FListBox->RowInserted(index);
 }
 
 void TElListBoxStrings::Delete(int index) {

@@ -279,6 +279,21 @@ TEST_F(ElListBoxTest, ReCreatingTheWindowKeepsTheTextsButNotTheCurrentRowOrTheVi
   EXPECT_EQ(list->ItemIndex(), -1);
 }
 
+TEST_F(ElListBoxTest, TheHorizontalRangeFollowsTheWidestRowAndClearingEmptiesIt) {
+  list->SetHorizontalScroll(true);
+  const WideString wide = u"a much wider row than the others " + WideString(40, u'W');
+  for (const WideString& row : {WideString(u"short"), wide, WideString(u"mid length row")}) list->Items()->Add(row);
+  const int widest = list->Canvas()->TextExtent(wide + u"W").cx;
+  EXPECT_EQ(list->HorizontalExtent(), widest);
+  EXPECT_EQ(static_cast<int>(SendMessageW(Window(), LB_GETHORIZONTALEXTENT, 0, 0)), widest);
+  // Deleting the widest row takes the range down to the next widest.
+  list->Items()->Delete(1);
+  EXPECT_EQ(list->HorizontalExtent(), list->Canvas()->TextExtent(u"mid length rowW").cx);
+  list->Items()->Clear();
+  EXPECT_EQ(list->HorizontalExtent(), 0);
+  EXPECT_EQ(static_cast<int>(SendMessageW(Window(), LB_GETHORIZONTALEXTENT, 0, 0)), 0);
+}
+
 // ---- painting ----
 
 // The client area's pixels of a row.
