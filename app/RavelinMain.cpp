@@ -34,12 +34,23 @@ TRavelinMainForm::TRavelinMainForm(TComponent* owner) : TForm(owner) {
   Scan->SetCaption(u"DeCompress");
   Scan->OnClick = [this](TObject* sender) { ScanClick(sender); };
 
-  LogBox = new TInterimListBox(this);
+  LogBox = new TElListBox(this);
   LogBox->SetName("LogBox");
   LogBox->SetParent(this);
   LogBox->SetBounds(8, 112, 718, 276);
   LogBox->SetAnchors(akLeft | akTop | akRight | akBottom);
   LogBox->SetItemHeight(13);
+  LogBox->SetItemIndex(-1);
+  LogBox->SetAllowGrayed(false);
+  LogBox->SelectedFont()->SetName(u"MS Sans Serif");
+  LogBox->SelectedFont()->SetHeight(-11);
+  LogBox->SelectedFont()->SetColor(clHighlightText);
+  LogBox->SelectedFont()->SetCharset(DEFAULT_CHARSET);
+  for (TElCtrlScrollBarStyles* bar : {LogBox->HorzScrollBarStyles(), LogBox->VertScrollBarStyles()}) {
+    bar->SetActiveFlat(false);
+    bar->SetWidth(17);
+    bar->SetOwnerDraw(false);
+  }
 
   StatusBar = new TElStatusBar(this);
   StatusBar->SetName("StatusBar");

@@ -52,7 +52,7 @@ void WorkingThread::ShowStatusLine() {
   RavelinMainForm->StatusBar->SetSimpleText(FStatusLine);
 }
 
-void WorkingThread::AutoScrollLog(TInterimListBox* listBox) {
+void WorkingThread::AutoScrollLog(TCustomElListBox* listBox) {
   if (listBox == nullptr) return;
   try {
     const double lineHeight = listBox->Canvas()->TextExtent(u"Aj").cy;

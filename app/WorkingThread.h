@@ -11,7 +11,7 @@
 #include "platform/WideString.h"
 #include "worker/WalkHost.h"
 
-class TInterimListBox;
+class TCustomElListBox;
 
 // The file system a run works on. Tests point WorkingThreadFileSystem at
 // their own; unset, every run uses the system's.
@@ -43,7 +43,7 @@ class WorkingThread : public TThread, public IWalkHost {
   // Scrolls the list to its end while the view is within three lines of it
   // (lines per page measured with "Aj" on the list's canvas); leaves it where
   // the user put it otherwise. Swallows any exception.
-  static void AutoScrollLog(TInterimListBox* listBox);
+  static void AutoScrollLog(TCustomElListBox* listBox);
 
   const WideString& Path() const { return FPath; }
   bool Recursive() const { return FRecursive; }

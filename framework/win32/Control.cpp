@@ -393,7 +393,10 @@ void TControl::DefaultHandler(TMessage& /*message*/) {}
 void TControl::Dispatch(TMessage& message) {
   const int x = GET_X_LPARAM(message.LParam);
   const int y = GET_Y_LPARAM(message.LParam);
-  const TShiftState shift = KeysToShiftState(message.WParam);
+  // Only the mouse needs the shift state, and reading the Alt key costs a
+  // trip to the platform on every message (a list's thousands included).
+  const bool mouse = message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST;
+  const TShiftState shift = mouse ? KeysToShiftState(message.WParam) : 0;
   switch (message.Msg) {
     case WM_LBUTTONDOWN:
       FClicking = true;

@@ -8,18 +8,18 @@ namespace {
 
 // A log list that counts how often the view is moved and can fail when its
 // top row is read.
-class TProbeListBox : public TInterimListBox {
+class TProbeListBox : public TElListBox {
  public:
-  using TInterimListBox::TInterimListBox;
+  using TElListBox::TElListBox;
   int topIndexWrites = 0;
   bool failRead = false;
   int TopIndex() override {
     if (failRead) throw std::runtime_error("no top row");
-    return TInterimListBox::TopIndex();
+    return TElListBox::TopIndex();
   }
   void SetTopIndex(int value) override {
     ++topIndexWrites;
-    TInterimListBox::SetTopIndex(value);
+    TElListBox::SetTopIndex(value);
   }
 };
 
@@ -33,7 +33,7 @@ class AutoScrollLogTest : public MainWindowTest {
     list->HandleNeeded();
     return list;
   }
-  static void Fill(TInterimListBox* list, int count) {
+  static void Fill(TElListBox* list, int count) {
     for (int i = 0; i < count; ++i) list->Items()->Add(u"line " + WideFromAscii(std::to_string(i).c_str()));
   }
 };

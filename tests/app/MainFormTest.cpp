@@ -215,7 +215,7 @@ TEST_F(MainWindowTest, ClosingDuringARunAnsweredYesAbortsWaitsForTheEndAndCloses
   // The worker goes on only once the answer has appended the abort line, so
   // the run cannot end while the question is shown.
   form->LogBox->Items()->OnChange = [this](TObject*) {
-    TInterimListBoxItems* items = form->LogBox->Items();
+    TElListBoxStrings* items = form->LogBox->Items();
     if (items->GetCount() > 0 && items->Get(items->GetCount() - 1) == u"Aborting DeCompression Thread")
       ReleaseGate();
   };
