@@ -20,16 +20,6 @@ UINT CaptionFlags(const WideString& caption, const TElButtonDrawSettings& settin
 TElLayoutRect ToLayout(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const TElLayoutRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
 
-RECT Shifted(RECT rect, int dx, int dy) {
-  OffsetRect(&rect, dx, dy);
-  return rect;
-}
-
-void DrawTextIn(HDC dc, const WideString& text, RECT rect, UINT flags, COLORREF colour) {
-  SetTextColor(dc, colour);
-  DrawTextW(dc, W(text), static_cast<int>(text.size()), &rect, flags);
-}
-
 struct TIconParts {
   TGdiObject<HBITMAP> Colour;
   TGdiObject<HBITMAP> Mask;  // 1 where see-through; for monochrome icons the AND half on top
@@ -222,29 +212,13 @@ void TElButtonGlyph::DrawPicture(HDC dc, const RECT& dest, TElButtonState state)
 void TElButtonGlyph::DrawCaption(TCanvas* canvas, const RECT& rect,
                                  const TElButtonDrawSettings& settings, TElButtonState state,
                                  const WideString& caption) {
-  HDC dc = canvas->Handle();
-  TSavedDCState saved(dc);
-  SetBkMode(dc, TRANSPARENT);
   const UINT flags = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | CaptionFlags(caption, settings);
-  const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
   if (state == ebsDisabled && settings.ChangeDisabledText) {
-    DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, highlight);
-    DrawTextIn(dc, caption, rect, flags, shadow);
+    DrawEmbossedText(canvas->Handle(), caption, rect, flags);
     return;
   }
-  switch (settings.TextDrawType) {
-    case tdtShadowed:
-      DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, shadow);
-      break;
-    case tdtRaised:
-      DrawTextIn(dc, caption, Shifted(rect, -1, -1), flags, highlight);
-      DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, shadow);
-      break;
-    case tdtNormal:
-      break;
-  }
-  DrawTextIn(dc, caption, rect, flags, ColorToRGB(canvas->Font()->Color()));
+  DrawTypedText(canvas->Handle(), caption, rect, flags, ColorToRGB(canvas->Font()->Color()),
+                settings.TextDrawType);
 }
 
 SIZE TElButtonGlyph::CalcButtonWidth(TCanvas* canvas, const TElButtonDrawSettings& settings,

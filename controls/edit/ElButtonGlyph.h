@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "controls/edit/ElButtonGlyphLayout.h"
+#include "controls/edit/ElTextDrawing.h"
 #include "framework/win32/Bitmap.h"
 #include "platform/WideString.h"
 #include "platform/win32/HandleOwners.h"
@@ -17,8 +18,6 @@ class TElGlyphCacheList;
 
 enum TElButtonState : unsigned char { ebsUp, ebsDisabled, ebsDown, ebsExclusive, ebsArrDown };
 constexpr int kElButtonStateCount = 5;
-
-enum TElTextDrawType : unsigned char { tdtNormal, tdtShadowed, tdtRaised };
 
 // How the owning button wants its content shown.
 struct TElButtonDrawSettings {
