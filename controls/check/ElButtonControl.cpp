@@ -2,22 +2,6 @@
 
 #include "framework/UnicodeHint.h"
 
-bool IsAccelerator(char16_t ch, const WideString& caption) {
-  for (size_t i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != u'&') continue;
-    if (caption[i + 1] == u'&') {
-      ++i;
-      continue;
-    }
-    const auto upper = [](char16_t c) {
-      return static_cast<char16_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(
-          static_cast<UINT_PTR>(c)))));
-    };
-    return upper(caption[i + 1]) == upper(ch);
-  }
-  return false;
-}
-
 UINT ParentControlRepaintedMessage() {
   static const UINT message = RegisterWindowMessageW(L"ElParentControlRepainted");
   return message;

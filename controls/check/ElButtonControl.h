@@ -10,10 +10,6 @@
 #include "controls/edit/ElTextDrawing.h"
 #include "framework/win32/HintWindow.h"
 
-// Whether ch is the accelerator of caption: the character after a single
-// "&" ("&&" stands for the ampersand itself), compared without case.
-bool IsAccelerator(char16_t ch, const WideString& caption);
-
 // The message a control of the set sends its siblings after it repainted,
 // so that transparent ones over it repaint too: WParam points to the
 // repainted RECT in parent coordinates, LParam is the sender's window.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/base/ElThemeLibrary.h"
 #include "controls/edit/ElGlyphCache.h"
 #include "controls/edit/ElGlyphDrawing.h"
 
@@ -146,6 +147,14 @@ TElLayoutSize TElButtonGlyph::PictureSize(const TElButtonDrawSettings& settings)
 TElLayoutSize TElButtonGlyph::CaptionSize(TCanvas* canvas, const TElButtonDrawSettings& settings,
                                           const WideString& caption) const {
   if (!settings.ShowText || caption.empty()) return {};
+  if (settings.Theme != nullptr) {
+    RECT extent{0, 0, 0, 0};
+    if (SUCCEEDED(TElThemeLibrary::GetThemeTextExtent(settings.Theme, canvas->Handle(), settings.ThemePart,
+                                                       settings.ThemeState, W(caption),
+                                                       static_cast<int>(caption.size()),
+                                                       CaptionFlags(caption, settings), nullptr, &extent)))
+      return {extent.right - extent.left, extent.bottom - extent.top};
+  }
   RECT rect{0, 0, 0, 0};
   DrawTextW(canvas->Handle(), W(caption), static_cast<int>(caption.size()), &rect,
             DT_CALCRECT | CaptionFlags(caption, settings));
@@ -213,12 +222,38 @@ void TElButtonGlyph::DrawCaption(TCanvas* canvas, const RECT& rect,
                                  const TElButtonDrawSettings& settings, TElButtonState state,
                                  const WideString& caption) {
   const UINT flags = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | CaptionFlags(caption, settings);
+  if (settings.Theme != nullptr) {
+    DrawThemedCaption(canvas, rect, settings, caption);
+    return;
+  }
   if (state == ebsDisabled && settings.ChangeDisabledText) {
     DrawEmbossedText(canvas->Handle(), caption, rect, flags);
     return;
   }
   DrawTypedText(canvas->Handle(), caption, rect, flags, ColorToRGB(canvas->Font()->Color()),
                 settings.TextDrawType);
+}
+
+void TElButtonGlyph::DrawThemedCaption(TCanvas* canvas, const RECT& rect,
+                                       const TElButtonDrawSettings& settings, const WideString& caption) {
+  HDC dc = canvas->Handle();
+  TSavedDCState saved(dc);
+  SetBkMode(dc, TRANSPARENT);
+  UINT flags = CaptionFlags(caption, settings);
+  RECT area = rect;
+  if (MultiLine(caption)) {
+    // Lines keep the button's alignment; the block is centred vertically.
+    flags |= settings.Alignment == taLeftJustify ? DT_LEFT : settings.Alignment == taRightJustify ? DT_RIGHT : DT_CENTER;
+    RECT measured = rect;
+    DrawTextW(dc, W(caption), static_cast<int>(caption.size()), &measured, flags | DT_CALCRECT);
+    const int height = measured.bottom - measured.top;
+    area.top = rect.top + (rect.bottom - rect.top - height) / 2;
+    area.bottom = area.top + height;
+  } else {
+    flags |= DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
+  }
+  TElThemeLibrary::DrawThemeText(settings.Theme, dc, settings.ThemePart, settings.ThemeState, W(caption),
+                                 static_cast<int>(caption.size()), flags, 0, &area);
 }
 
 SIZE TElButtonGlyph::CalcButtonWidth(TCanvas* canvas, const TElButtonDrawSettings& settings,

@@ -4,9 +4,11 @@
 // and lays out and draws picture and caption inside the button's content area.
 // Created and owned by its button; main thread only.
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <memory>
 
+#include "controls/base/ElAlignment.h"
 #include "controls/edit/ElButtonGlyphLayout.h"
 #include "controls/edit/ElTextDrawing.h"
 #include "framework/win32/Bitmap.h"
@@ -27,6 +29,11 @@ struct TElButtonDrawSettings {
   bool ChangeDisabledText = true; // embossed caption while disabled
   TElTextDrawType TextDrawType = tdtNormal;
   int ArrowWidth = 0;             // the arrow part at the content area's right edge
+  // With a theme the caption is measured and drawn by it, for this part and state.
+  HTHEME Theme = nullptr;
+  int ThemePart = 0;
+  int ThemeState = 0;
+  TAlignment Alignment = taCenter; // of a multi-line caption under a theme
 };
 
 struct TIconTraits {
@@ -96,6 +103,8 @@ class TElButtonGlyph : public TObject {
   void DrawPicture(HDC dc, const RECT& dest, TElButtonState state);
   void DrawCaption(TCanvas* canvas, const RECT& rect, const TElButtonDrawSettings& settings,
                    TElButtonState state, const WideString& caption);
+  void DrawThemedCaption(TCanvas* canvas, const RECT& rect, const TElButtonDrawSettings& settings,
+                         const WideString& caption);
 
   std::unique_ptr<TBitmap> FGlyph;
   int FNumGlyphs = 1;

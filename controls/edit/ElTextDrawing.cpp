@@ -42,3 +42,19 @@ void DrawEmbossedText(HDC dc, const WideString& text, const RECT& rect, UINT fla
   DrawTextIn(dc, text, Shifted(rect, 1, 1), flags, GetSysColor(COLOR_BTNHIGHLIGHT));
   DrawTextIn(dc, text, rect, flags, GetSysColor(COLOR_BTNSHADOW));
 }
+
+bool IsAccelerator(char16_t ch, const WideString& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    if (caption[i + 1] == u'&') {
+      ++i;
+      continue;
+    }
+    const auto upper = [](char16_t c) {
+      return static_cast<char16_t>(reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(
+          static_cast<UINT_PTR>(c)))));
+    };
+    return upper(caption[i + 1]) == upper(ch);
+  }
+  return false;
+}

@@ -15,3 +15,7 @@ void DrawTypedText(HDC dc, const WideString& text, const RECT& rect, UINT flags,
                    TElTextDrawType type);
 // The disabled look: highlight one pixel down and right, then shadow in place.
 void DrawEmbossedText(HDC dc, const WideString& text, const RECT& rect, UINT flags);
+
+// Whether ch is the accelerator of caption: the character after a single
+// "&" ("&&" stands for the ampersand itself), compared without case.
+bool IsAccelerator(char16_t ch, const WideString& caption);
