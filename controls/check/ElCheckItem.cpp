@@ -8,6 +8,7 @@
 
 #include "controls/base/ElSoundMap.h"
 #include "controls/base/ElThemeLibrary.h"
+#include "controls/edit/ElGlyphDrawing.h"
 #include "framework/win32/BufferedPaint.h"
 
 namespace {
@@ -18,15 +19,6 @@ RECT ToRect(const TElLayoutRect& r) { return RECT{r.Left, r.Top, r.Right, r.Bott
 
 // The theme's colour for the text of the box's part, as a default for HTML.
 constexpr int kThemeTextColor = 3803;
-
-// Grey level of a colour, 0 to 255.
-int Grey(COLORREF c) { return (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) / 100; }
-
-COLORREF Blend(COLORREF under, COLORREF over, int alpha) {
-  auto mix = [alpha](int a, int b) { return (a * (255 - alpha) + b * alpha) / 255; };
-  return RGB(mix(GetRValue(under), GetRValue(over)), mix(GetGValue(under), GetGValue(over)),
-             mix(GetBValue(under), GetBValue(over)));
-}
 
 }  // namespace
 
@@ -420,25 +412,7 @@ void TElCheckItem::DrawGlyph(TCanvas* canvas, const RECT& box) {
 }
 
 void TElCheckItem::DrawImageListBox(TCanvas* canvas, const RECT& box, int index) {
-  if (FAlphaImages == nullptr || index >= FAlphaImages->Count()) {
-    FImages->Draw(canvas, box.left, box.top, index);
-    return;
-  }
-  // The alpha list's grey level is the image's opacity, pixel by pixel.
-  TBitmap image;
-  TBitmap alpha;
-  FImages->GetBitmap(index, &image, clBlack);
-  FAlphaImages->GetBitmap(index, &alpha, clBlack);
-  HDC dc = canvas->Handle();
-  const int width = std::min(image.Width(), alpha.Width());
-  const int height = std::min(image.Height(), alpha.Height());
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const int opacity = Grey(alpha.Canvas()->Pixel(x, y));
-      if (opacity == 0) continue;
-      const COLORREF under = GetPixel(dc, box.left + x, box.top + y);
-      ::SetPixel(dc, box.left + x, box.top + y, Blend(under, image.Canvas()->Pixel(x, y), opacity));
-    }
+  DrawListImage(canvas->Handle(), box, FImages, index, true, FAlphaImages);
 }
 
 void TElCheckItem::DrawCaption(TCanvas* canvas, const RECT& area) {

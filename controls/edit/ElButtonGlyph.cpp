@@ -5,6 +5,7 @@
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/edit/ElGlyphCache.h"
 #include "controls/edit/ElGlyphDrawing.h"
+#include "framework/win32/ImageList.h"
 
 namespace {
 
@@ -87,6 +88,31 @@ void TElButtonGlyph::SetUseIcon(bool value) {
   Changed();
 }
 
+void TElButtonGlyph::SetImageList(TImageList* value) {
+  if (value == FImageList) return;
+  FImageList = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetAlphaImageList(TImageList* value) {
+  if (value == FAlphaImageList) return;
+  FAlphaImageList = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetImageIndex(int value) {
+  if (value < -1) value = -1;
+  if (value == FImageIndex) return;
+  FImageIndex = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetUseImageList(bool value) {
+  if (value == FUseImageList) return;
+  FUseImageList = value;
+  Changed();
+}
+
 void TElButtonGlyph::Changed() {
   ReleaseImages();
   if (OnChange) OnChange(this);
@@ -103,7 +129,7 @@ void TElButtonGlyph::ReleaseImages() {
 }
 
 int TElButtonGlyph::CreateButtonGlyph(TElButtonState state) {
-  if (UsesIcon() || FGlyph->Height() == 0 || FrameWidth() == 0) return -1;
+  if (UsesImageList() || UsesIcon() || FGlyph->Height() == 0 || FrameWidth() == 0) return -1;
   int& slot = FStates[state];
   if (slot >= 0) return slot;
 
@@ -140,6 +166,10 @@ int TElButtonGlyph::CreateButtonGlyph(TElButtonState state) {
 
 TElLayoutSize TElButtonGlyph::PictureSize(const TElButtonDrawSettings& settings) const {
   if (!settings.ShowGlyph) return {};
+  if (UsesImageList()) {
+    if (FImageIndex < 0 || FImageIndex >= FImageList->Count()) return {};
+    return {FImageList->Width(), FImageList->Height()};
+  }
   if (UsesIcon()) return FIconSize;
   return {FrameWidth(), FGlyph->Height()};
 }
@@ -202,6 +232,11 @@ RECT TElButtonGlyph::Draw(TCanvas* canvas, const RECT& content,
 }
 
 void TElButtonGlyph::DrawPicture(HDC dc, const RECT& dest, TElButtonState state) {
+  if (UsesImageList()) {
+    const bool embossed = state == ebsDisabled && !FImagesLookDisabled;
+    DrawListImage(dc, dest, FImageList, FImageIndex, !embossed, FAlphaImageList);
+    return;
+  }
   if (UsesIcon()) {
     if (state != ebsDisabled) {
       DrawIconEx(dc, dest.left, dest.top, FIcon.Get(), dest.right - dest.left,

@@ -17,6 +17,7 @@
 
 class TElGlyphCache;
 class TElGlyphCacheList;
+class TImageList;
 
 enum TElButtonState : unsigned char { ebsUp, ebsDisabled, ebsDown, ebsExclusive, ebsArrDown };
 constexpr int kElButtonStateCount = 5;
@@ -67,6 +68,21 @@ class TElButtonGlyph : public TObject {
   bool UseIcon() const { return FUseIcon; }
   void SetUseIcon(bool value);
 
+  // Image-list pictures: the list (not owned) and the image's index (-1 for
+  // none), with an optional list of per-pixel opacities. The list wins over
+  // the icon and the bitmap while UseImageList is set.
+  TImageList* ImageList() const { return FImageList; }
+  void SetImageList(TImageList* value);
+  TImageList* AlphaImageList() const { return FAlphaImageList; }
+  void SetAlphaImageList(TImageList* value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+  bool UseImageList() const { return FUseImageList; }
+  void SetUseImageList(bool value);
+  // The list set is one of disabled-looking images: they are drawn as they are
+  // instead of embossed.
+  void SetImagesLookDisabled(bool value) { FImagesLookDisabled = value; }
+
   // Raised after every change of the picture, for the owner to repaint.
   TNotifyEvent OnChange;
 
@@ -93,7 +109,8 @@ class TElButtonGlyph : public TObject {
   SIZE ScaledSize() const { return FScaledSize; }
 
  private:
-  bool UsesIcon() const { return FUseIcon && FIcon.Valid(); }
+  bool UsesImageList() const { return FUseImageList && FImageList != nullptr; }
+  bool UsesIcon() const { return !UsesImageList() && FUseIcon && FIcon.Valid(); }
   int FrameWidth() const { return FGlyph->Width() / FNumGlyphs; }
   TElLayoutSize PictureSize(const TElButtonDrawSettings& settings) const;
   TElLayoutSize CaptionSize(TCanvas* canvas, const TElButtonDrawSettings& settings,
@@ -111,6 +128,11 @@ class TElButtonGlyph : public TObject {
   TOwnedIcon FIcon;
   TElLayoutSize FIconSize;
   bool FUseIcon = false;
+  TImageList* FImageList = nullptr;
+  TImageList* FAlphaImageList = nullptr;
+  int FImageIndex = -1;
+  bool FUseImageList = false;
+  bool FImagesLookDisabled = false;
   int FStates[kElButtonStateCount];
   TElGlyphCache* FCache;
   TElGlyphCacheList* FCacheList = nullptr;

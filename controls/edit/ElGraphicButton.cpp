@@ -46,7 +46,10 @@ TCustomElGraphicButton::TCustomElGraphicButton(TComponent* owner)
       FDownBackground(std::make_unique<TBitmap>()) {
   // The button raises its clicks itself: on release inside, on press for the arrow.
   FClickOnMouseUp = false;
-  FGlyph->OnChange = [this](TObject*) { Invalidate(); };
+  // Choosing the images of the look while painting changes nothing to repaint.
+  FGlyph->OnChange = [this](TObject*) {
+    if (!FPainting) Invalidate();
+  };
   SetBounds(0, 0, 75, 25);
   SetColor(clBtnFace);
   SetParentColor(true);
@@ -58,7 +61,42 @@ TCustomElGraphicButton::~TCustomElGraphicButton() {
   StopTimer(kMenuResetTimer);
   if (FPullDownMenu != nullptr) RemoveFreeNotification(FPullDownMenu);
   if (FSoundMap != nullptr) RemoveFreeNotification(FSoundMap);
+  for (int kind = 0; kind < kImageKinds; ++kind) {
+    SetImageList(static_cast<TImageKind>(kind), nullptr);
+    SetAlphaImageList(static_cast<TImageKind>(kind), nullptr);
+  }
   CloseThemes();
+}
+
+void TCustomElGraphicButton::SetImageList(TImageKind kind, TImageList* value) {
+  TImageList*& list = FImages[kind];
+  if (value == list) return;
+  if (list != nullptr) RemoveFreeNotification(list);
+  list = value;
+  if (value != nullptr) FreeNotification(value);
+  if (!Destroying()) ImagesChanged();
+}
+
+void TCustomElGraphicButton::SetAlphaImageList(TImageKind kind, TImageList* value) {
+  TImageList*& list = FAlphaImages[kind];
+  if (value == list) return;
+  if (list != nullptr) RemoveFreeNotification(list);
+  list = value;
+  if (value != nullptr) FreeNotification(value);
+  if (!Destroying()) ImagesChanged();
+}
+
+void TCustomElGraphicButton::ImagesChanged() {
+  TImageKind kind = kNormalImages;
+  if (FState == ebsDisabled && FImages[kDisabledImages] != nullptr)
+    kind = kDisabledImages;
+  else if (PressedLooking() && FImages[kDownImages] != nullptr)
+    kind = kDownImages;
+  else if (Hot() && !FTracking && FImages[kHotImages] != nullptr)
+    kind = kHotImages;
+  FGlyph->SetImageList(FImages[kind]);
+  FGlyph->SetAlphaImageList(FAlphaImages[kind]);
+  FGlyph->SetImagesLookDisabled(kind == kDisabledImages);
 }
 
 // ---- Properties ----
@@ -223,6 +261,11 @@ void TCustomElGraphicButton::Notification(TComponent* component, TOperation oper
     FDisableAutoPopup = true;
   }
   if (component == FSoundMap) FSoundMap = nullptr;
+  for (int kind = 0; kind < kImageKinds; ++kind) {
+    if (component == FImages[kind]) FImages[kind] = nullptr;
+    if (component == FAlphaImages[kind]) FAlphaImages[kind] = nullptr;
+  }
+  if (!Destroying()) ImagesChanged();
 }
 
 void TCustomElGraphicButton::PlaySound(const std::string& event) {
@@ -622,7 +665,12 @@ bool TCustomElGraphicButton::PressedLooking() const {
 
 POINT TCustomElGraphicButton::ContentOffset() const {
   if (FState == ebsExclusive) return POINT{1, 1};
-  if (PressedLooking() && FGlyph->UseIcon() && FGlyph->Icon() != nullptr) return POINT{1, 1};
+  if (!PressedLooking()) return POINT{0, 0};
+  // Pictures without a pressed image of their own move to look pressed.
+  if (FGlyph->UseImageList() && FImages[kNormalImages] != nullptr &&
+      (FImages[kDownImages] == nullptr || FImages[kDownImages] == FImages[kNormalImages]))
+    return POINT{1, 1};
+  if (!FGlyph->UseImageList() && FGlyph->UseIcon() && FGlyph->Icon() != nullptr) return POINT{1, 1};
   return POINT{0, 0};
 }
 
@@ -740,7 +788,9 @@ void TCustomElGraphicButton::Paint() {
   TBufferedPaint buffer(target, client);
   TCanvas* canvas = Canvas();
   canvas->SetHandle(buffer.DC());
+  FPainting = true;
   try {
+    ImagesChanged();
     HDC dc = canvas->Handle();
     const COLORREF face = ColorToRGB(FShadowFollowsColor ? Color() : clBtnFace);
     RECT content = client;
@@ -787,9 +837,11 @@ void TCustomElGraphicButton::Paint() {
     FTextRect = FGlyph->Draw(canvas, content, DrawSettings(themed ? GetThemeStateID() : 0), FLayout, FMargin,
                              FSpacing, FState, FCaption, ContentOffset());
   } catch (...) {
+    FPainting = false;
     canvas->SetHandle(target);
     throw;
   }
+  FPainting = false;
   canvas->SetHandle(target);
   buffer.Finish();
 }

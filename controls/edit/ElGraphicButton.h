@@ -17,6 +17,7 @@
 #include "controls/edit/ElGraphicButtonGeometry.h"
 #include "framework/win32/CustomControls.h"
 #include "framework/win32/HintWindow.h"
+#include "framework/win32/ImageList.h"
 #include "framework/win32/Menus.h"
 
 class TElSoundMap;
@@ -56,6 +57,30 @@ class TCustomElGraphicButton : public TGraphicControl {
   void SetIcon(HICON value) { FGlyph->SetIcon(value); }
   bool UseIcon() const { return FGlyph->UseIcon(); }
   virtual void SetUseIcon(bool value) { FGlyph->SetUseIcon(value); }
+  // Image-list glyphs: the normal images and, when given, their own images
+  // while hot, pressed and disabled, each with an optional opacity list.
+  // None is owned.
+  TImageList* Images() const { return FImages[kNormalImages]; }
+  void SetImages(TImageList* value) { SetImageList(kNormalImages, value); }
+  TImageList* HotImages() const { return FImages[kHotImages]; }
+  void SetHotImages(TImageList* value) { SetImageList(kHotImages, value); }
+  TImageList* DownImages() const { return FImages[kDownImages]; }
+  void SetDownImages(TImageList* value) { SetImageList(kDownImages, value); }
+  TImageList* DisabledImages() const { return FImages[kDisabledImages]; }
+  void SetDisabledImages(TImageList* value) { SetImageList(kDisabledImages, value); }
+  TImageList* AlphaForImages() const { return FAlphaImages[kNormalImages]; }
+  void SetAlphaForImages(TImageList* value) { SetAlphaImageList(kNormalImages, value); }
+  TImageList* AlphaForHotImages() const { return FAlphaImages[kHotImages]; }
+  void SetAlphaForHotImages(TImageList* value) { SetAlphaImageList(kHotImages, value); }
+  TImageList* AlphaForDownImages() const { return FAlphaImages[kDownImages]; }
+  void SetAlphaForDownImages(TImageList* value) { SetAlphaImageList(kDownImages, value); }
+  TImageList* AlphaForDisabledImages() const { return FAlphaImages[kDisabledImages]; }
+  void SetAlphaForDisabledImages(TImageList* value) { SetAlphaImageList(kDisabledImages, value); }
+  int ImageIndex() const { return FGlyph->ImageIndex(); }
+  virtual void SetImageIndex(int value) { FGlyph->SetImageIndex(value); }
+  bool UseImageList() const { return FGlyph->UseImageList(); }
+  virtual void SetUseImageList(bool value) { FGlyph->SetUseImageList(value); }
+
   bool ShowGlyph() const { return FShowGlyph; }
   virtual void SetShowGlyph(bool value);
   bool ShowText() const { return FShowText; }
@@ -156,6 +181,11 @@ class TCustomElGraphicButton : public TGraphicControl {
   virtual bool Focused() { return false; }
 
  protected:
+  enum TImageKind { kNormalImages, kHotImages, kDownImages, kDisabledImages, kImageKinds };
+  virtual void SetImageList(TImageKind kind, TImageList* value);
+  virtual void SetAlphaImageList(TImageKind kind, TImageList* value);
+  // Hands the glyph holder the images of the current look.
+  virtual void ImagesChanged();
   virtual int GetThemePartID() { return 1; }
   virtual int GetThemeStateID();
   virtual const wchar_t* GetThemedClassName() { return L"BUTTON"; }
@@ -201,6 +231,9 @@ class TCustomElGraphicButton : public TGraphicControl {
   POINT ContentOffset() const;
 
   std::unique_ptr<TElButtonGlyph> FGlyph;
+  TImageList* FImages[kImageKinds] = {nullptr, nullptr, nullptr, nullptr};
+  TImageList* FAlphaImages[kImageKinds] = {nullptr, nullptr, nullptr, nullptr};
+  bool FPainting = false;
   std::unique_ptr<TBitmap> FBackground;
   std::unique_ptr<TBitmap> FDownBackground;
   WideString FCaption;

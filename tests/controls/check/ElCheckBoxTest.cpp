@@ -549,6 +549,47 @@ TEST_F(ClassicCheckBox, CustomGlyphStripGivesTheBoxItsImages) {
   }
 }
 
+TEST_F(ClassicCheckBox, ImageListGivesTheBoxItsImagesAndAlphaBlendsThem) {
+  TCheckFixture f;
+  auto* images = new TImageList(f.form, 12, 12);
+  const COLORREF colours[6] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200),
+                               RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
+  for (COLORREF colour : colours) {
+    TBitmap image;
+    image.SetSize(12, 12);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    RECT all{0, 0, 12, 12};
+    FillRect(image.Canvas()->Handle(), &all, brush.Get());
+    images->Add(&image, nullptr);
+  }
+  f.box->SetUseImageList(true);  // refused: no images yet
+  EXPECT_FALSE(f.box->UseImageList());
+  f.box->SetImages(images);  // the first list turns it on
+  EXPECT_TRUE(f.box->UseImageList());
+  f.box->SetChecked(true);
+  const int top = f.box->Height() / 2 - 6;
+  EXPECT_EQ(TClientPicture(f.Window()).At(6, top + 6), colours[2]);
+  // Half opacity over the button face.
+  auto* alpha = new TImageList(f.form, 12, 12);
+  for (int i = 0; i < 6; ++i) {
+    TBitmap grey;
+    grey.SetSize(12, 12);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(128, 128, 128)));
+    RECT all{0, 0, 12, 12};
+    FillRect(grey.Canvas()->Handle(), &all, brush.Get());
+    alpha->Add(&grey, nullptr);
+  }
+  f.box->SetAlphaForImages(alpha);
+  const COLORREF face = Sys(COLOR_BTNFACE);
+  const COLORREF blended = TClientPicture(f.Window()).At(6, top + 6);
+  EXPECT_NEAR(GetBValue(blended), (GetBValue(face) + 200) / 2, 2);
+  EXPECT_NEAR(GetRValue(blended), GetRValue(face) / 2, 2);
+  // The list going away turns its use off.
+  delete images;
+  EXPECT_EQ(f.box->Images(), nullptr);
+  EXPECT_FALSE(f.box->UseImageList());
+}
+
 TEST(ThemedCheckBox, StatesDrawInTheBoxAndTheCaptionStays) {
   REQUIRE_ACTIVE_THEME();
   TCheckFixture f;

@@ -523,6 +523,57 @@ TEST_F(ClassicGraphicButton, ColouredFaceGetsFrameColoursOfItsOwnHue) {
   EXPECT_EQ(picture.At(area.left + 10, area.top + 3), RGB(0x33, 0x66, 0xCC));
 }
 
+// A list of 16 x 16 images, each a square (4..11) of its colour on see-through magenta.
+TImageList* ImagesOf(TComponent* owner, std::initializer_list<COLORREF> colours) {
+  auto* list = new TImageList(owner, 16, 16);
+  for (COLORREF colour : colours) {
+    TBitmap image;
+    image.SetSize(16, 16);
+    HDC dc = image.Canvas()->Handle();
+    TGdiObject<HBRUSH> back(CreateSolidBrush(RGB(255, 0, 255)));
+    TGdiObject<HBRUSH> front(CreateSolidBrush(colour));
+    RECT all{0, 0, 16, 16};
+    RECT square{4, 4, 12, 12};
+    FillRect(dc, &all, back.Get());
+    FillRect(dc, &square, front.Get());
+    list->AddMasked(&image, RGB(255, 0, 255));
+  }
+  return list;
+}
+
+TEST_F(ClassicGraphicButton, ImageListsFollowTheLookAndShiftWithoutDownImages) {
+  TButtonForm f;
+  TElGraphicButton* b = f.First();
+  b->SetCaption(u"");
+  b->SetImages(ImagesOf(f.form, {RGB(200, 0, 0)}));
+  b->SetImageIndex(0);
+  b->SetUseImageList(true);
+  const RECT area = Bounds(b);
+  auto inkOf = [&](COLORREF colour) { return InkBox(TClientPicture(f.form->Handle()), area, colour); };
+  const RECT normal = inkOf(RGB(200, 0, 0));
+  ASSERT_FALSE(IsRectEmpty(&normal));
+  // Pressed without down images: the picture moves one pixel down and right.
+  f.Mouse(b, WM_LBUTTONDOWN, MK_LBUTTON, 30, 12);
+  RECT pressed = inkOf(RGB(200, 0, 0));
+  OffsetRect(&pressed, -1, -1);
+  EXPECT_TRUE(EqualRect(&normal, &pressed));
+  f.Mouse(b, WM_LBUTTONUP, 0, 200, 12);
+  // Each look with its own list, in place.
+  b->SetHotImages(ImagesOf(f.form, {RGB(0, 200, 0)}));
+  b->SetDownImages(ImagesOf(f.form, {RGB(0, 0, 200)}));
+  b->SetDisabledImages(ImagesOf(f.form, {RGB(200, 200, 0)}));
+  b->Perform(CM_MOUSEENTER);
+  RECT hot = inkOf(RGB(0, 200, 0));
+  EXPECT_TRUE(EqualRect(&normal, &hot));
+  f.Mouse(b, WM_LBUTTONDOWN, MK_LBUTTON, 30, 12);
+  RECT down = inkOf(RGB(0, 0, 200));
+  EXPECT_TRUE(EqualRect(&normal, &down));
+  f.Mouse(b, WM_LBUTTONUP, 0, 200, 12);
+  b->SetEnabled(false);
+  RECT disabled = inkOf(RGB(200, 200, 0));
+  EXPECT_TRUE(EqualRect(&normal, &disabled));
+}
+
 TEST(ThemedGraphicButton, EachStateHasItsOwnLook) {
   REQUIRE_ACTIVE_THEME();
   TButtonForm f;
