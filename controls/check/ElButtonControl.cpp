@@ -64,7 +64,9 @@ void TElButtonControl::WMEraseBkgnd(TMessage& message) {
 }
 
 void TElButtonControl::NotifyRepainted() {
-  if (FParent == nullptr || !HandleAllocated()) return;
+  // Transparent controls only listen: two of them over each other would
+  // otherwise repaint each other without end.
+  if (FTransparent || FParent == nullptr || !HandleAllocated()) return;
   RECT bounds = BoundsRect();
   for (int i = 0; i < FParent->ControlCount(); ++i) {
     auto* sibling = dynamic_cast<TElButtonControl*>(FParent->Controls(i));

@@ -549,6 +549,67 @@ TEST_F(ClassicCheckBox, CustomGlyphStripGivesTheBoxItsImages) {
   }
 }
 
+TEST_F(ClassicCheckBox, TransparentBoxShowsItsParentAroundBoxAndCaption) {
+  TCheckFixture f;
+  f.form->SetColor(RGB(0, 128, 0));
+  f.box->SetColor(clBtnFace);
+  const int w = f.box->Width();
+  EXPECT_EQ(TClientPicture(f.Window()).At(w - 1, 0), Sys(COLOR_BTNFACE));
+  f.box->SetTransparent(true);
+  EXPECT_NE(GetWindowLongW(f.Window(), GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+  const TClientPicture picture(f.Window());
+  EXPECT_EQ(picture.At(w - 1, 0), RGB(0, 128, 0));
+  EXPECT_EQ(picture.At(15, 1), RGB(0, 128, 0));
+  EXPECT_GT(picture.Count(RECT{18, 0, w, f.box->Height()}, Is(Sys(COLOR_BTNTEXT))), 20);
+  // An opaque sibling repainting over it tells it to repaint; it tells nobody.
+  auto* sibling = new TElCheckBox(f.form);
+  sibling->SetParent(f.form);
+  sibling->SetBounds(5, 5, 60, 17);
+  sibling->Repaint();
+  f.box->Repaint();
+  PumpFor(20);
+  f.box->SetTransparent(false);
+  EXPECT_EQ(GetWindowLongW(f.Window(), GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+  EXPECT_EQ(TClientPicture(f.Window()).At(w - 1, 0), Sys(COLOR_BTNFACE));
+}
+
+TEST_F(CheckBoxInput, ContextMenuOverALinkPopsUpTheLinkMenu) {
+  f.box->SetIsHTML(true);
+  f.box->SetCaption(u"<a href=\"help\">Help</a> text");
+  auto* menu = new TPopupMenu(f.form);
+  auto* item = new TMenuItem(menu);
+  item->SetCaption(u"Open link");
+  menu->Items()->Add(item);
+  int shown = 0;
+  menu->OnPopup = [&](TObject*) {
+    ++shown;
+    // Closed before it opens: only the decision to show it is looked at.
+    PostMessageW(f.form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  f.box->SetLinkPopupMenu(menu);
+  PumpFor(20);
+  POINT overLink = f.box->ClientToScreen(POINT{13 + 5 + 3, 8});
+  POINT overText = f.box->ClientToScreen(POINT{f.box->Width() - 4, 8});
+  SendMessageW(f.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f.Window()), MAKELPARAM(overText.x, overText.y));
+  EXPECT_EQ(shown, 0);
+  SendMessageW(f.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f.Window()), MAKELPARAM(overLink.x, overLink.y));
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(menu->PopupComponent(), f.box);
+  // The box's own menu comes first.
+  auto* own = new TPopupMenu(f.form);
+  own->Items()->Add(new TMenuItem(own));
+  own->Items()->Items(0)->SetCaption(u"Own");
+  int ownShown = 0;
+  own->OnPopup = [&](TObject*) {
+    ++ownShown;
+    PostMessageW(f.form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  };
+  f.box->SetPopupMenu(own);
+  SendMessageW(f.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f.Window()), MAKELPARAM(overLink.x, overLink.y));
+  EXPECT_EQ(ownShown, 1);
+  EXPECT_EQ(shown, 1);
+}
+
 TEST_F(ClassicCheckBox, ImageListGivesTheBoxItsImagesAndAlphaBlendsThem) {
   TCheckFixture f;
   auto* images = new TImageList(f.form, 12, 12);
