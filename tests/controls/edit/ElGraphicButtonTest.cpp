@@ -10,6 +10,7 @@
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/base/ElThemesForcedOff.h"
 #include "framework/win32/Application.h"
+#include "framework/UnicodeHint.h"
 #include "framework/win32/Form.h"
 #include "tests/controls/list/StatusBarTestSupport.h"
 #include "tests/support/MessageRecorder.h"
@@ -391,6 +392,23 @@ TEST_F(GraphicButtonInput, AcceleratorAndEscapeOnlyWithShortcuts) {
   EXPECT_EQ(b->Perform(CM_DIALOGKEY, VK_RETURN), 0);
 }
 
+TEST_F(GraphicButtonInput, HintIsHandedOverInTheUnicodeEncoding) {
+  TElGraphicButton* b = f.First();
+  const WideString wide = u"Choose a folder \u2192 \u0416|Opens the folder browser";
+  b->SetHint(wide);
+  EXPECT_EQ(static_cast<TControl*>(b)->Hint(), EncodeUnicodeHint(wide));
+  THintInfo info;
+  info.HintStr = GetShortHint(static_cast<TControl*>(b)->Hint());
+  b->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  WideString shown;
+  ASSERT_TRUE(DecodeUnicodeHint(info.HintStr, shown));
+  EXPECT_EQ(shown, u"Choose a folder \u2192 \u0416");
+  b->SetHint(u"");
+  info.HintStr = "x";
+  b->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_TRUE(info.HintStr.empty());
+}
+
 TEST_F(GraphicButtonInput, ModalResultGoesToTheForm) {
   f.First()->SetModalResult(mrOk);
   f.ClickAt(f.First(), 30, 12);
@@ -508,6 +526,34 @@ TEST_F(ClassicGraphicButton, ArrowPartHasItsOwnFrameAndTriangle) {
   EXPECT_EQ(ink.right - ink.left, 7);
   EXPECT_EQ(ink.bottom - ink.top, 4);
   EXPECT_EQ(picture.At(arrow.left, area.top + 5), Sys(COLOR_BTNHIGHLIGHT));
+}
+
+TEST_F(ClassicGraphicButton, BackgroundsCoverTheFaceAndTheFrameOnlyWhenAsked) {
+  TButtonForm f;
+  TElGraphicButton* b = f.First();
+  b->SetCaption(u"");
+  auto fill = [](TBitmap& bitmap, COLORREF colour) {
+    bitmap.SetSize(4, 4);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+    RECT all{0, 0, 4, 4};
+    FillRect(bitmap.Canvas()->Handle(), &all, brush.Get());
+  };
+  TBitmap up;
+  TBitmap down;
+  fill(up, RGB(10, 20, 200));
+  fill(down, RGB(200, 20, 10));
+  b->SetBackground(&up);
+  b->SetDownBackground(&down);
+  const RECT area = Bounds(b);
+  const int inside = (area.right - area.left) * (area.bottom - area.top);
+  EXPECT_EQ(TClientPicture(f.form->Handle()).Count(area, Is(RGB(10, 20, 200))), inside);
+  f.Mouse(b, WM_LBUTTONDOWN, MK_LBUTTON, 30, 12);
+  EXPECT_EQ(TClientPicture(f.form->Handle()).Count(area, Is(RGB(200, 20, 10))), inside);
+  f.Mouse(b, WM_LBUTTONUP, 0, 200, 12);
+  b->SetBackgroundDrawBorder(true);
+  const TClientPicture framed(f.form->Handle());
+  EXPECT_EQ(framed.At(area.left, area.top), Sys(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(framed.At(area.left + 10, area.top + 10), RGB(10, 20, 200));
 }
 
 TEST_F(ClassicGraphicButton, ColouredFaceGetsFrameColoursOfItsOwnHue) {
