@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "controls/base/ElHTMLRender.h"
 #include "controls/base/ElThemeLibrary.h"
 #include "controls/edit/ElGlyphCache.h"
 #include "controls/edit/ElGlyphDrawing.h"
@@ -177,6 +178,11 @@ TElLayoutSize TElButtonGlyph::PictureSize(const TElButtonDrawSettings& settings)
 TElLayoutSize TElButtonGlyph::CaptionSize(TCanvas* canvas, const TElButtonDrawSettings& settings,
                                           const WideString& caption) const {
   if (!settings.ShowText || caption.empty()) return {};
+  if (settings.HTML != nullptr) {
+    settings.HTML->PrepareText(caption, 0, false);
+    const SIZE size = settings.HTML->TextSize();
+    return {size.cx, size.cy};
+  }
   if (settings.Theme != nullptr) {
     RECT extent{0, 0, 0, 0};
     if (SUCCEEDED(TElThemeLibrary::GetThemeTextExtent(settings.Theme, canvas->Handle(), settings.ThemePart,
@@ -257,6 +263,15 @@ void TElButtonGlyph::DrawCaption(TCanvas* canvas, const RECT& rect,
                                  const TElButtonDrawSettings& settings, TElButtonState state,
                                  const WideString& caption) {
   const UINT flags = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | CaptionFlags(caption, settings);
+  if (settings.HTML != nullptr) {
+    // The caption rectangle has the text's own size: its corner is the origin.
+    const bool embossed = state == ebsDisabled && settings.ChangeDisabledText;
+    settings.HTML->SetDefaultColor(embossed ? clBtnShadow : canvas->Font()->Color());
+    settings.HTML->SetDefaultBkColor(clNone);
+    settings.HTML->PrepareText(caption, 0, false);
+    settings.HTML->DrawTextInRect(canvas->Handle(), rect);
+    return;
+  }
   if (settings.Theme != nullptr) {
     DrawThemedCaption(canvas, rect, settings, caption);
     return;

@@ -18,6 +18,7 @@
 class TElGlyphCache;
 class TElGlyphCacheList;
 class TImageList;
+class TElHTMLRender;
 
 enum TElButtonState : unsigned char { ebsUp, ebsDisabled, ebsDown, ebsExclusive, ebsArrDown };
 constexpr int kElButtonStateCount = 5;
@@ -35,6 +36,8 @@ struct TElButtonDrawSettings {
   int ThemePart = 0;
   int ThemeState = 0;
   TAlignment Alignment = taCenter; // of a multi-line caption under a theme
+  // An HTML caption is measured and drawn by this renderer (not owned).
+  TElHTMLRender* HTML = nullptr;
 };
 
 struct TIconTraits {

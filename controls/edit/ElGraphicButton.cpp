@@ -113,6 +113,47 @@ void TCustomElGraphicButton::SetHint(const WideString& value) {
   TGraphicControl::SetHint(value.empty() ? std::string() : EncodeUnicodeHint(value));
 }
 
+void TCustomElGraphicButton::SetIsHTML(bool value) {
+  if (value == FIsHTML) return;
+  FIsHTML = value;
+  if (value) {
+    FRender = std::make_unique<TElHTMLRender>(this);
+    FRender->OnImageNeeded = [this](TObject* sender, const WideString& src, TBitmap*& image) {
+      if (OnImageNeeded) OnImageNeeded(sender, src, image);
+    };
+  } else {
+    FRender.reset();
+    TGraphicControl::SetCursor(FStoredCursor);
+  }
+  Invalidate();
+}
+
+void TCustomElGraphicButton::SetLinkColor(TColor value) {
+  if (value == FLinkColor) return;
+  FLinkColor = value;
+  Invalidate();
+}
+
+void TCustomElGraphicButton::SetLinkStyle(TFontStyles value) {
+  if (value == FLinkStyle) return;
+  FLinkStyle = value;
+  Invalidate();
+}
+
+void TCustomElGraphicButton::SetCursor(TCursor value) {
+  FStoredCursor = value;
+  TGraphicControl::SetCursor(value);
+}
+
+bool TCustomElGraphicButton::IsOverLink(POINT point, WideString& href) {
+  if (!FIsHTML || FRender == nullptr || FCaption.empty() || !PtInRect(&FTextRect, point)) return false;
+  return FRender->IsCursorOverLink(POINT{point.x - FTextRect.left, point.y - FTextRect.top}, href);
+}
+
+void TCustomElGraphicButton::TriggerLinkClickEvent(const WideString& href) {
+  if (OnLinkClick) OnLinkClick(this, href);
+}
+
 void TCustomElGraphicButton::SetLayout(TElButtonLayout value) {
   if (value == FLayout) return;
   FLayout = value;
@@ -395,6 +436,9 @@ void TCustomElGraphicButton::TimerElapsed(UINT_PTR id) {
 void TCustomElGraphicButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   FPressKind = 0;
   TGraphicControl::MouseDown(button, shift, x, y);
+  // A press on a link is the link's, not the button's.
+  WideString href;
+  if (IsOverLink(POINT{x, y}, href)) return;
   if (button != mbLeft) {
     FMenuClosedOverArrow = false;
     return;
@@ -427,6 +471,10 @@ void TCustomElGraphicButton::MouseDown(TMouseButton button, TShiftState shift, i
 
 void TCustomElGraphicButton::MouseMove(TShiftState shift, int x, int y) {
   TGraphicControl::MouseMove(shift, x, y);
+  if (FIsHTML) {
+    WideString href;
+    TGraphicControl::SetCursor(IsOverLink(POINT{x, y}, href) ? crHandPoint : FStoredCursor);
+  }
   if (FTracking) {
     TElButtonState state;
     if (Contains(Width(), Height(), x, y)) {
@@ -456,6 +504,15 @@ void TCustomElGraphicButton::MouseMove(TShiftState shift, int x, int y) {
 
 void TCustomElGraphicButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TGraphicControl::MouseUp(button, shift, x, y);
+  WideString href;
+  if (button == mbLeft && IsOverLink(POINT{x, y}, href)) {
+    if (FTracking) {
+      FTracking = false;
+      SetState(FDown ? ebsExclusive : ebsUp);
+    }
+    TriggerLinkClickEvent(href);
+    return;
+  }
   if (button != mbLeft || !FTracking) return;
   FTracking = false;
   const bool inside = Contains(Width(), Height(), x, y);
@@ -538,6 +595,7 @@ void TCustomElGraphicButton::CMMouseEnter(TMessage& message) {
 
 void TCustomElGraphicButton::CMMouseLeave(TMessage& message) {
   TGraphicControl::CMMouseLeave(message);
+  if (FIsHTML) TGraphicControl::SetCursor(FStoredCursor);
   // While pressed the mouse is followed by the moves of the press.
   if (!FTracking) MouseLeft();
 }
@@ -682,6 +740,12 @@ TElButtonDrawSettings TCustomElGraphicButton::DrawSettings(int themeState) {
   settings.ChangeDisabledText = FChangeDisabledText;
   settings.TextDrawType = FTextDrawType;
   settings.Alignment = FAlignment;
+  if (FIsHTML && FRender != nullptr) {
+    FRender->SetDefaultsFrom(Font());
+    FRender->SetLinkColor(FLinkColor);
+    FRender->SetLinkStyle(FLinkStyle);
+    settings.HTML = FRender.get();
+  }
   if (themeState > 0) {
     settings.Theme = ThemeFor(false);
     settings.ThemePart = GetThemePartID();

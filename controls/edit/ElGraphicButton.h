@@ -13,6 +13,7 @@
 #include <string>
 
 #include "controls/base/ElAlignment.h"
+#include "controls/base/ElHTMLRender.h"
 #include "controls/edit/ElButtonGlyph.h"
 #include "controls/edit/ElGraphicButtonGeometry.h"
 #include "framework/win32/CustomControls.h"
@@ -40,6 +41,19 @@ class TCustomElGraphicButton : public TGraphicControl {
   void SetCaption(const WideString& value);
   const WideString& Hint() const { return FHint; }
   void SetHint(const WideString& value);
+
+  // An HTML caption with links; the renderer exists only while this is set.
+  bool IsHTML() const { return FIsHTML; }
+  void SetIsHTML(bool value);
+  TColor LinkColor() const { return FLinkColor; }
+  virtual void SetLinkColor(TColor value);
+  TFontStyles LinkStyle() const { return FLinkStyle; }
+  virtual void SetLinkStyle(TFontStyles value);
+  std::function<void(TObject* sender, const WideString& href)> OnLinkClick;
+  TElHTMLImageNeededEvent OnImageNeeded;
+  // The cursor the user chose; a link under the mouse shows the hand instead.
+  virtual void SetCursor(TCursor value);
+  TCursor Cursor() const { return FStoredCursor; }
 
   TElButtonLayout Layout() const { return FLayout; }
   virtual void SetLayout(TElButtonLayout value);
@@ -196,6 +210,9 @@ class TCustomElGraphicButton : public TGraphicControl {
   virtual void DrawThemedBackground(HDC dc, const RECT& client);
   virtual void DoPullMenu();
   virtual void DoClick() { TGraphicControl::Click(); }
+  virtual void TriggerLinkClickEvent(const WideString& href);
+  // The link under a client point of the caption drawn last.
+  bool IsOverLink(POINT point, WideString& href);
   // A click of the body, or of the arrow part.
   virtual void AClick(bool arrow);
 
@@ -234,6 +251,11 @@ class TCustomElGraphicButton : public TGraphicControl {
   TImageList* FImages[kImageKinds] = {nullptr, nullptr, nullptr, nullptr};
   TImageList* FAlphaImages[kImageKinds] = {nullptr, nullptr, nullptr, nullptr};
   bool FPainting = false;
+  bool FIsHTML = false;
+  std::unique_ptr<TElHTMLRender> FRender;
+  TColor FLinkColor = clBlue;
+  TFontStyles FLinkStyle = fsUnderline;
+  TCursor FStoredCursor = crDefault;
   std::unique_ptr<TBitmap> FBackground;
   std::unique_ptr<TBitmap> FDownBackground;
   WideString FCaption;

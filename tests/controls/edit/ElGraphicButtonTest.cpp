@@ -409,6 +409,43 @@ TEST_F(GraphicButtonInput, HintIsHandedOverInTheUnicodeEncoding) {
   EXPECT_TRUE(info.HintStr.empty());
 }
 
+TEST_F(GraphicButtonInput, LinkOfAnHTMLCaptionClicksInsteadOfTheButton) {
+  TElGraphicButton* b = f.First();
+  b->SetWidth(120);
+  b->SetIsHTML(true);
+  b->SetCaption(u"<a href=\"docs\">Docs</a> here");
+  b->SetCursor(crIBeam);
+  f.form->Repaint();
+  const RECT text = b->TextRect();
+  ASSERT_GT(text.right - text.left, 20);
+  const int y = (text.top + text.bottom) / 2;
+  // The link in its colour, the rest in the font's.
+  RECT onForm = text;
+  OffsetRect(&onForm, b->Left(), b->Top());
+  const TClientPicture picture(f.form->Handle());
+  EXPECT_GT(picture.Count(onForm, [](COLORREF c) { return c == RGB(0, 0, 255); }), 10);
+  EXPECT_GT(picture.Count(onForm, [](COLORREF c) { return c == GetSysColor(COLOR_BTNTEXT); }), 10);
+  std::vector<std::string> links;
+  b->OnLinkClick = [&](TObject*, const WideString& href) { links.push_back(EncodeEscapedUtf8(href)); };
+  f.Mouse(b, WM_MOUSEMOVE, 0, text.left + 3, y);
+  EXPECT_EQ(static_cast<TControl*>(b)->Cursor(), crHandPoint);
+  f.ClickAt(b, text.left + 3, y);
+  EXPECT_THAT(links, ElementsAre("docs"));
+  EXPECT_THAT(f.log.Take(), IsEmpty());
+  EXPECT_EQ(b->State(), ebsUp);
+  // Beside the text the button clicks as ever, under the chosen cursor.
+  f.Mouse(b, WM_MOUSEMOVE, 0, 3, y);
+  EXPECT_EQ(static_cast<TControl*>(b)->Cursor(), crIBeam);
+  f.ClickAt(b, 3, y);
+  EXPECT_THAT(f.log.Take(), ElementsAre("Sound Down", "Sound Up", "Sound Click", "First Click"));
+  EXPECT_EQ(links.size(), 1u);
+  // Plain text again: the markup is just text and nothing is a link.
+  b->SetIsHTML(false);
+  f.form->Repaint();
+  f.ClickAt(b, b->TextRect().left + 3, y);
+  EXPECT_EQ(links.size(), 1u);
+}
+
 TEST_F(GraphicButtonInput, ModalResultGoesToTheForm) {
   f.First()->SetModalResult(mrOk);
   f.ClickAt(f.First(), 30, 12);
