@@ -152,6 +152,24 @@ TEST(GraphicButton, OutOfRangeSettingsAreIgnoredOrClamped) {
   EXPECT_FALSE(b->Down());
 }
 
+TEST(GraphicButton, MeasureButtonAddsTheFrameToTheContent) {
+  TButtonForm f;
+  TElGraphicButton* b = f.First();
+  TCanvas* canvas = b->Canvas();
+  canvas->Font()->Assign(b->Font());
+  const SIZE text = canvas->TextExtent(u"Browse");
+  // Caption only: margins of 2 on each side (margin -1) and 4 for the frame.
+  SIZE size = b->MeasureButton(false);
+  EXPECT_EQ(size.cx, text.cx + 2 * 2 + 4);
+  EXPECT_EQ(size.cy, text.cy + 2 * 2 + 4);
+  EXPECT_EQ(b->MeasureButton(true).cy, 25);
+  // The arrow part adds its width (13 without a theme).
+  TElThemesForcedOff off;
+  b->SetUseArrow(true);
+  size = b->MeasureButton(false);
+  EXPECT_EQ(size.cx, text.cx + 2 * 2 + 4 + 13);
+}
+
 // ---- Mouse ----
 
 class GraphicButtonInput : public ::testing::Test {
