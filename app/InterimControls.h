@@ -1,8 +1,7 @@
 #pragma once
-// Stand-ins for the control set's status bar, path entry and check
-// box, built on the framework's controls. Each offers exactly what the main
-// window and the worker use of the real one; they are to be replaced by the
-// control set's own, not extended.
+// A stand-in for the control set's path entry (the button edit), built on
+// the framework's controls. It offers exactly what the main window uses of
+// the real one; it is to be replaced by the control set's own, not extended.
 #include <functional>
 #include <memory>
 
@@ -32,22 +31,4 @@ class TInterimButtonEdit : public TWinControl {
 
   TButton* FButton;  // owned as a component
   int FButtonWidth = 75;
-};
-
-// The platform's check box.
-class TInterimCheckBox : public TWinControl {
- public:
-  explicit TInterimCheckBox(TComponent* owner);
-  std::string ClassName() const override { return "TInterimCheckBox"; }
-  bool Checked();
-  void SetChecked(bool value);
-
- protected:
-  void CreateParams(TCreateParams& params) override;
-  void CreateWnd() override;
-  void DestroyWnd() override;
-  void Dispatch(TMessage& message) override;
-
- private:
-  bool FChecked = false;
 };

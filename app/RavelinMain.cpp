@@ -73,12 +73,15 @@ TRavelinMainForm::TRavelinMainForm(TComponent* owner) : TForm(owner) {
   ScanPath->SetButtonCaption(u"Browse");
   ScanPath->OnButtonClick = [this](TObject* sender) { ScanPathButtonClick(sender); };
 
-  RecursiveCB = new TInterimCheckBox(this);
+  RecursiveCB = new TElCheckBox(this);
   RecursiveCB->SetName("RecursiveCB");
   RecursiveCB->SetParent(this);
   RecursiveCB->SetBounds(40, 35, 93, 17);
   RecursiveCB->SetCaption(u"Scan recursive");
-  RecursiveCB->SetChecked(true);
+  RecursiveCB->SetState(cbChecked);
+  RecursiveCB->SetCheckMargin(5);
+  RecursiveCB->SetCursor(crDefault);
+  RecursiveCB->SetDoubleBuffered(false);
 
   PathLabel = new TLabel(this);
   PathLabel->SetName("PathLabel");

@@ -3,6 +3,7 @@
 // option, the button that starts a run and aborts it, the log and the status
 // line. At most one run exists at a time; DoIt is the record of it.
 #include "app/InterimControls.h"
+#include "controls/check/ElCheckBox.h"
 #include "controls/list/ElListBox.h"
 #include "controls/list/ElStatusBar.h"
 #include "framework/win32/Form.h"
@@ -20,7 +21,7 @@ class TRavelinMainForm : public TForm {
   TElListBox* LogBox;
   TElStatusBar* StatusBar;
   TInterimButtonEdit* ScanPath;
-  TInterimCheckBox* RecursiveCB;
+  TElCheckBox* RecursiveCB;
   TLabel* PathLabel;
 
   void FormShow(TObject* sender);

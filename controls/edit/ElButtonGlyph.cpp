@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "controls/base/ElHTMLRender.h"
+#include "controls/base/ElThemeLibrary.h"
 #include "controls/edit/ElGlyphCache.h"
 #include "controls/edit/ElGlyphDrawing.h"
+#include "framework/win32/ImageList.h"
 
 namespace {
 
@@ -19,16 +22,6 @@ UINT CaptionFlags(const WideString& caption, const TElButtonDrawSettings& settin
 
 TElLayoutRect ToLayout(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 RECT ToRect(const TElLayoutRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
-
-RECT Shifted(RECT rect, int dx, int dy) {
-  OffsetRect(&rect, dx, dy);
-  return rect;
-}
-
-void DrawTextIn(HDC dc, const WideString& text, RECT rect, UINT flags, COLORREF colour) {
-  SetTextColor(dc, colour);
-  DrawTextW(dc, W(text), static_cast<int>(text.size()), &rect, flags);
-}
 
 struct TIconParts {
   TGdiObject<HBITMAP> Colour;
@@ -96,6 +89,31 @@ void TElButtonGlyph::SetUseIcon(bool value) {
   Changed();
 }
 
+void TElButtonGlyph::SetImageList(TImageList* value) {
+  if (value == FImageList) return;
+  FImageList = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetAlphaImageList(TImageList* value) {
+  if (value == FAlphaImageList) return;
+  FAlphaImageList = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetImageIndex(int value) {
+  if (value < -1) value = -1;
+  if (value == FImageIndex) return;
+  FImageIndex = value;
+  Changed();
+}
+
+void TElButtonGlyph::SetUseImageList(bool value) {
+  if (value == FUseImageList) return;
+  FUseImageList = value;
+  Changed();
+}
+
 void TElButtonGlyph::Changed() {
   ReleaseImages();
   if (OnChange) OnChange(this);
@@ -112,7 +130,7 @@ void TElButtonGlyph::ReleaseImages() {
 }
 
 int TElButtonGlyph::CreateButtonGlyph(TElButtonState state) {
-  if (UsesIcon() || FGlyph->Height() == 0 || FrameWidth() == 0) return -1;
+  if (UsesImageList() || UsesIcon() || FGlyph->Height() == 0 || FrameWidth() == 0) return -1;
   int& slot = FStates[state];
   if (slot >= 0) return slot;
 
@@ -149,6 +167,10 @@ int TElButtonGlyph::CreateButtonGlyph(TElButtonState state) {
 
 TElLayoutSize TElButtonGlyph::PictureSize(const TElButtonDrawSettings& settings) const {
   if (!settings.ShowGlyph) return {};
+  if (UsesImageList()) {
+    if (FImageIndex < 0 || FImageIndex >= FImageList->Count()) return {};
+    return {FImageList->Width(), FImageList->Height()};
+  }
   if (UsesIcon()) return FIconSize;
   return {FrameWidth(), FGlyph->Height()};
 }
@@ -156,6 +178,19 @@ TElLayoutSize TElButtonGlyph::PictureSize(const TElButtonDrawSettings& settings)
 TElLayoutSize TElButtonGlyph::CaptionSize(TCanvas* canvas, const TElButtonDrawSettings& settings,
                                           const WideString& caption) const {
   if (!settings.ShowText || caption.empty()) return {};
+  if (settings.HTML != nullptr) {
+    settings.HTML->PrepareText(caption, 0, false);
+    const SIZE size = settings.HTML->TextSize();
+    return {size.cx, size.cy};
+  }
+  if (settings.Theme != nullptr) {
+    RECT extent{0, 0, 0, 0};
+    if (SUCCEEDED(TElThemeLibrary::GetThemeTextExtent(settings.Theme, canvas->Handle(), settings.ThemePart,
+                                                       settings.ThemeState, W(caption),
+                                                       static_cast<int>(caption.size()),
+                                                       CaptionFlags(caption, settings), nullptr, &extent)))
+      return {extent.right - extent.left, extent.bottom - extent.top};
+  }
   RECT rect{0, 0, 0, 0};
   DrawTextW(canvas->Handle(), W(caption), static_cast<int>(caption.size()), &rect,
             DT_CALCRECT | CaptionFlags(caption, settings));
@@ -203,6 +238,11 @@ RECT TElButtonGlyph::Draw(TCanvas* canvas, const RECT& content,
 }
 
 void TElButtonGlyph::DrawPicture(HDC dc, const RECT& dest, TElButtonState state) {
+  if (UsesImageList()) {
+    const bool embossed = state == ebsDisabled && !FImagesLookDisabled;
+    DrawListImage(dc, dest, FImageList, FImageIndex, !embossed, FAlphaImageList);
+    return;
+  }
   if (UsesIcon()) {
     if (state != ebsDisabled) {
       DrawIconEx(dc, dest.left, dest.top, FIcon.Get(), dest.right - dest.left,
@@ -222,29 +262,48 @@ void TElButtonGlyph::DrawPicture(HDC dc, const RECT& dest, TElButtonState state)
 void TElButtonGlyph::DrawCaption(TCanvas* canvas, const RECT& rect,
                                  const TElButtonDrawSettings& settings, TElButtonState state,
                                  const WideString& caption) {
+  const UINT flags = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | CaptionFlags(caption, settings);
+  if (settings.HTML != nullptr) {
+    // The caption rectangle has the text's own size: its corner is the origin.
+    const bool embossed = state == ebsDisabled && settings.ChangeDisabledText;
+    settings.HTML->SetDefaultColor(embossed ? clBtnShadow : canvas->Font()->Color());
+    settings.HTML->SetDefaultBkColor(clNone);
+    settings.HTML->PrepareText(caption, 0, false);
+    settings.HTML->DrawTextInRect(canvas->Handle(), rect);
+    return;
+  }
+  if (settings.Theme != nullptr) {
+    DrawThemedCaption(canvas, rect, settings, caption);
+    return;
+  }
+  if (state == ebsDisabled && settings.ChangeDisabledText) {
+    DrawEmbossedText(canvas->Handle(), caption, rect, flags);
+    return;
+  }
+  DrawTypedText(canvas->Handle(), caption, rect, flags, ColorToRGB(canvas->Font()->Color()),
+                settings.TextDrawType);
+}
+
+void TElButtonGlyph::DrawThemedCaption(TCanvas* canvas, const RECT& rect,
+                                       const TElButtonDrawSettings& settings, const WideString& caption) {
   HDC dc = canvas->Handle();
   TSavedDCState saved(dc);
   SetBkMode(dc, TRANSPARENT);
-  const UINT flags = DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS | CaptionFlags(caption, settings);
-  const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
-  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-  if (state == ebsDisabled && settings.ChangeDisabledText) {
-    DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, highlight);
-    DrawTextIn(dc, caption, rect, flags, shadow);
-    return;
+  UINT flags = CaptionFlags(caption, settings);
+  RECT area = rect;
+  if (MultiLine(caption)) {
+    // Lines keep the button's alignment; the block is centred vertically.
+    flags |= settings.Alignment == taLeftJustify ? DT_LEFT : settings.Alignment == taRightJustify ? DT_RIGHT : DT_CENTER;
+    RECT measured = rect;
+    DrawTextW(dc, W(caption), static_cast<int>(caption.size()), &measured, flags | DT_CALCRECT);
+    const int height = measured.bottom - measured.top;
+    area.top = rect.top + (rect.bottom - rect.top - height) / 2;
+    area.bottom = area.top + height;
+  } else {
+    flags |= DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS;
   }
-  switch (settings.TextDrawType) {
-    case tdtShadowed:
-      DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, shadow);
-      break;
-    case tdtRaised:
-      DrawTextIn(dc, caption, Shifted(rect, -1, -1), flags, highlight);
-      DrawTextIn(dc, caption, Shifted(rect, 1, 1), flags, shadow);
-      break;
-    case tdtNormal:
-      break;
-  }
-  DrawTextIn(dc, caption, rect, flags, ColorToRGB(canvas->Font()->Color()));
+  TElThemeLibrary::DrawThemeText(settings.Theme, dc, settings.ThemePart, settings.ThemeState, W(caption),
+                                 static_cast<int>(caption.size()), flags, 0, &area);
 }
 
 SIZE TElButtonGlyph::CalcButtonWidth(TCanvas* canvas, const TElButtonDrawSettings& settings,

@@ -4,21 +4,24 @@
 // and lays out and draws picture and caption inside the button's content area.
 // Created and owned by its button; main thread only.
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <memory>
 
+#include "controls/base/ElAlignment.h"
 #include "controls/edit/ElButtonGlyphLayout.h"
+#include "controls/edit/ElTextDrawing.h"
 #include "framework/win32/Bitmap.h"
 #include "platform/WideString.h"
 #include "platform/win32/HandleOwners.h"
 
 class TElGlyphCache;
 class TElGlyphCacheList;
+class TImageList;
+class TElHTMLRender;
 
 enum TElButtonState : unsigned char { ebsUp, ebsDisabled, ebsDown, ebsExclusive, ebsArrDown };
 constexpr int kElButtonStateCount = 5;
-
-enum TElTextDrawType : unsigned char { tdtNormal, tdtShadowed, tdtRaised };
 
 // How the owning button wants its content shown.
 struct TElButtonDrawSettings {
@@ -28,6 +31,13 @@ struct TElButtonDrawSettings {
   bool ChangeDisabledText = true; // embossed caption while disabled
   TElTextDrawType TextDrawType = tdtNormal;
   int ArrowWidth = 0;             // the arrow part at the content area's right edge
+  // With a theme the caption is measured and drawn by it, for this part and state.
+  HTHEME Theme = nullptr;
+  int ThemePart = 0;
+  int ThemeState = 0;
+  TAlignment Alignment = taCenter; // of a multi-line caption under a theme
+  // An HTML caption is measured and drawn by this renderer (not owned).
+  TElHTMLRender* HTML = nullptr;
 };
 
 struct TIconTraits {
@@ -61,6 +71,21 @@ class TElButtonGlyph : public TObject {
   bool UseIcon() const { return FUseIcon; }
   void SetUseIcon(bool value);
 
+  // Image-list pictures: the list (not owned) and the image's index (-1 for
+  // none), with an optional list of per-pixel opacities. The list wins over
+  // the icon and the bitmap while UseImageList is set.
+  TImageList* ImageList() const { return FImageList; }
+  void SetImageList(TImageList* value);
+  TImageList* AlphaImageList() const { return FAlphaImageList; }
+  void SetAlphaImageList(TImageList* value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int value);
+  bool UseImageList() const { return FUseImageList; }
+  void SetUseImageList(bool value);
+  // The list set is one of disabled-looking images: they are drawn as they are
+  // instead of embossed.
+  void SetImagesLookDisabled(bool value) { FImagesLookDisabled = value; }
+
   // Raised after every change of the picture, for the owner to repaint.
   TNotifyEvent OnChange;
 
@@ -87,7 +112,8 @@ class TElButtonGlyph : public TObject {
   SIZE ScaledSize() const { return FScaledSize; }
 
  private:
-  bool UsesIcon() const { return FUseIcon && FIcon.Valid(); }
+  bool UsesImageList() const { return FUseImageList && FImageList != nullptr; }
+  bool UsesIcon() const { return !UsesImageList() && FUseIcon && FIcon.Valid(); }
   int FrameWidth() const { return FGlyph->Width() / FNumGlyphs; }
   TElLayoutSize PictureSize(const TElButtonDrawSettings& settings) const;
   TElLayoutSize CaptionSize(TCanvas* canvas, const TElButtonDrawSettings& settings,
@@ -97,12 +123,19 @@ class TElButtonGlyph : public TObject {
   void DrawPicture(HDC dc, const RECT& dest, TElButtonState state);
   void DrawCaption(TCanvas* canvas, const RECT& rect, const TElButtonDrawSettings& settings,
                    TElButtonState state, const WideString& caption);
+  void DrawThemedCaption(TCanvas* canvas, const RECT& rect, const TElButtonDrawSettings& settings,
+                         const WideString& caption);
 
   std::unique_ptr<TBitmap> FGlyph;
   int FNumGlyphs = 1;
   TOwnedIcon FIcon;
   TElLayoutSize FIconSize;
   bool FUseIcon = false;
+  TImageList* FImageList = nullptr;
+  TImageList* FAlphaImageList = nullptr;
+  int FImageIndex = -1;
+  bool FUseImageList = false;
+  bool FImagesLookDisabled = false;
   int FStates[kElButtonStateCount];
   TElGlyphCache* FCache;
   TElGlyphCacheList* FCacheList = nullptr;

@@ -6,6 +6,8 @@
 
 #include "platform/win32/HandleOwners.h"
 
+class TImageList;
+
 // dest := dest AND NOT source (blackens where a plain monochrome source is 1).
 constexpr DWORD kRopBlackenWhereSource = 0x00220326;
 
@@ -27,3 +29,9 @@ void PaintMaskShape(HDC dc, const RECT& dest, HDC maskDC, int width, int height,
 // The disabled look of a shape: highlight one pixel down and right, then
 // shadow in place.
 void PaintEmbossedShape(HDC dc, const RECT& dest, HDC maskDC, int width, int height);
+
+// Draws image index of list into dest, stretched when dest has another size:
+// embossed when not enabled, and with alpha (when it holds the index) as the
+// per-pixel opacity given by its grey level.
+void DrawListImage(HDC dc, const RECT& dest, TImageList* list, int index, bool enabled,
+                   TImageList* alpha = nullptr);

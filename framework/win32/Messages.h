@@ -20,6 +20,9 @@ constexpr UINT CM_MOUSELEAVE = CM_BASE + 9;
 constexpr UINT CM_DIALOGKEY = CM_BASE + 10;  // WParam: virtual key; Result 1 when used
 constexpr UINT CM_RELEASE = CM_BASE + 11;    // posted to a form that frees itself
 constexpr UINT CM_HINTSHOW = CM_BASE + 12;   // LParam: THintInfo*; Result not 0 shows no hint
+// WParam: a character typed with Alt, offered to every control of the form
+// for its accelerator; Result 1 when one took it.
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 13;
 
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -498,6 +498,16 @@ void TWinControl::Dispatch(TMessage& message) {
     case CM_DIALOGKEY:
       message.Result = DialogKey(static_cast<WORD>(message.WParam), KeyboardShiftState()) ? 1 : 0;
       break;
+    case WM_SYSCHAR: {
+      // Alt and a letter: the form's controls may take it as their accelerator.
+      TWinControl* root = this;
+      while (root->FParent != nullptr) root = root->FParent;
+      if (root->Perform(CM_DIALOGCHAR, message.WParam) == 0) DefaultHandler(message);
+      break;
+    }
+    case CM_DIALOGCHAR:
+      message.Result = DialogChar(static_cast<char16_t>(message.WParam)) ? 1 : 0;
+      break;
     default: TControl::Dispatch(message); break;
   }
 }
@@ -909,6 +919,12 @@ bool TWinControl::DialogKey(WORD key, TShiftState shift) {
       return false;
     default: return false;
   }
+}
+
+bool TWinControl::DialogChar(char16_t ch) {
+  for (TControl* child : std::vector<TControl*>(FControls))
+    if (child->Visible() && child->Enabled() && child->Perform(CM_DIALOGCHAR, ch) != 0) return true;
+  return false;
 }
 
 void TWinControl::SelectSibling(TWinControl* current, bool forward) {

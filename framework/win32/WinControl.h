@@ -118,6 +118,9 @@ class TWinControl : public TControl {
   // focusable sibling of the focused control), and offers Enter and Escape to
   // the windowed children in Tab order, each as CM_DIALOGKEY.
   virtual bool DialogKey(WORD key, TShiftState shift);
+  // A character typed with Alt, offered to the children (visible and
+  // enabled, depth first) as CM_DIALOGCHAR; true when one took it.
+  virtual bool DialogChar(char16_t ch);
   // What the control claims of the keyboard (DLGC_ flags); the base keeps the
   // window class's answer.
   virtual void WMGetDlgCode(TMessage& message);

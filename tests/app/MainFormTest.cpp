@@ -136,7 +136,31 @@ TEST_F(MainWindowTest, YesRunsTheWalkAndTheEndHandlerReturnsToIdle) {
 
 TEST_F(MainWindowTest, WithoutRecursionSubdirectoriesAreClearedButNotEntered) {
   BuildTree();
-  SendMessageW(form->RecursiveCB->Handle(), BM_CLICK, 0, 0);
+  ClickRecursive();
+  EXPECT_FALSE(form->RecursiveCB->Checked());
+  StartRun(u"C:\\d");
+  // The option keeps its state through the run, disabled meanwhile.
+  EXPECT_FALSE(form->RecursiveCB->Checked());
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_FALSE(form->RecursiveCB->Checked());
+  EXPECT_EQ(Log(), (Lines{"Found compressed Dir: C:\\d\\S", "Uncompressed OK", "Found compressed File: C:\\d\\a",
+                          "Uncompressed OK", "DeCompression Thread Terminated"}));
+}
+
+TEST_F(MainWindowTest, TheRecursiveOptionTogglesByMouseAndSpaceAndWalksBothWays) {
+  BuildTree();
+  ClickRecursive();
+  ClickRecursive();  // back on
+  EXPECT_TRUE(form->RecursiveCB->Checked());
+  StartRun(u"C:\\d");
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_EQ(Log(), kFullRun);
+
+  // Space on the focused option turns it off; the next run stays in C:\d.
+  BuildTree();
+  form->RecursiveCB->SetFocus();
+  SendMessageW(form->RecursiveCB->Handle(), WM_KEYDOWN, VK_SPACE, 1);
+  SendMessageW(form->RecursiveCB->Handle(), WM_KEYUP, VK_SPACE, 1 | (1 << 30) | (1u << 31));
   EXPECT_FALSE(form->RecursiveCB->Checked());
   StartRun(u"C:\\d");
   ASSERT_TRUE(WaitForRunEnd());

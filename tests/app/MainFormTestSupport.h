@@ -80,6 +80,13 @@ class MainWindowTest : public ::testing::Test {
   void ReleaseGate() { SetEvent(gateRelease); }
 
   void PressScan() { SendMessageW(form->Scan->Handle(), BM_CLICK, 0, 0); }
+  // A left click in the middle of "Scan recursive", as the mouse gives it.
+  void ClickRecursive() {
+    HWND box = form->RecursiveCB->Handle();
+    const LPARAM middle = MAKELPARAM(form->RecursiveCB->Width() / 2, form->RecursiveCB->Height() / 2);
+    SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageW(box, WM_LBUTTONUP, 0, middle);
+  }
   void CloseWindow() { SendMessageW(form->Handle(), WM_CLOSE, 0, 0); }
   // Starts a run on path, answering "Continue?" with Yes.
   void StartRun(const WideString& path) {

@@ -8,6 +8,7 @@
 
 #include "controls/edit/ElGlyphCache.h"
 #include "controls/edit/ElGlyphDrawing.h"
+#include "framework/win32/ImageList.h"
 
 namespace {
 
@@ -124,6 +125,82 @@ TEST_F(ElButtonGlyphTest, OneFrameIsEmbossedWhenDisabled) {
   EXPECT_EQ(Pixel(&button, x + 3, y + 3), kTeal);
   EXPECT_EQ(CountColour(&button, kRed), 0);
   EXPECT_EQ(CountColour(&button, GetSysColor(COLOR_3DDKSHADOW) & 0xFFFFFF), 0);
+}
+
+// An image list of 16 x 16 images: a square (4..11) of the given colour on see-through magenta.
+void FillImages(TImageList& list, std::initializer_list<COLORREF> colours) {
+  for (COLORREF colour : colours) {
+    TBitmap image;
+    image.SetSize(16, 16);
+    Fill(&image, {0, 0, 16, 16}, kMagenta);
+    Fill(&image, {4, 4, 12, 12}, colour);
+    list.AddMasked(&image, kMagenta);
+  }
+}
+
+TEST_F(ElButtonGlyphTest, ImageListPictureWinsOverTheBitmapAndIsEmbossedWhenDisabled) {
+  TImageList images(nullptr, 16, 16);
+  FillImages(images, {kRed, kBlue});
+  TElButtonGlyph holder;
+  MakeFrames(holder.Glyph(), 1);
+  holder.SetImageList(&images);
+  holder.SetImageIndex(1);
+  DrawOn(holder, ebsUp);
+  EXPECT_EQ(Pixel(&button, 29 + 8, 4 + 8), kRed) << "the list is not used until asked";
+  holder.SetUseImageList(true);
+  Fill(&button, {0, 0, 75, 25}, kTeal);
+  DrawOn(holder, ebsUp);
+  EXPECT_EQ(Pixel(&button, 29 + 8, 4 + 8), kBlue);
+  EXPECT_EQ(InkOf(&button, kTeal, {0, 0, 75, 25}).count, 8 * 8);
+
+  // Disabled from the normal list: embossed; from a disabled-looking list: as it is.
+  Fill(&button, {0, 0, 75, 25}, kTeal);
+  DrawOn(holder, ebsDisabled);
+  EXPECT_EQ(Pixel(&button, 29 + 8, 4 + 8), GetSysColor(COLOR_BTNSHADOW) & 0xFFFFFF);
+  EXPECT_EQ(Pixel(&button, 29 + 12, 4 + 12), GetSysColor(COLOR_BTNHIGHLIGHT) & 0xFFFFFF);
+  holder.SetImagesLookDisabled(true);
+  Fill(&button, {0, 0, 75, 25}, kTeal);
+  DrawOn(holder, ebsDisabled);
+  EXPECT_EQ(Pixel(&button, 29 + 8, 4 + 8), kBlue);
+
+  // No image at the index: no picture, and the caption has the button to itself.
+  holder.SetImageIndex(5);
+  Fill(&button, {0, 0, 75, 25}, kTeal);
+  DrawOn(holder, ebsUp);
+  EXPECT_EQ(InkOf(&button, kTeal, {0, 0, 75, 25}).count, 0);
+}
+
+TEST_F(ElButtonGlyphTest, AlphaListBlendsAndATallImageIsStretched) {
+  TImageList images(nullptr, 16, 16);
+  FillImages(images, {kRed});
+  TImageList alpha(nullptr, 16, 16);
+  {
+    TBitmap half;
+    half.SetSize(16, 16);
+    Fill(&half, {0, 0, 16, 16}, RGB(128, 128, 128));
+    alpha.Add(&half, nullptr);
+  }
+  TElButtonGlyph holder;
+  holder.SetImageList(&images);
+  holder.SetAlphaImageList(&alpha);
+  holder.SetImageIndex(0);
+  holder.SetUseImageList(true);
+  DrawOn(holder, ebsUp);
+  const COLORREF blended = Pixel(&button, 29 + 8, 4 + 8);
+  // Half red over teal (0, 128, 128).
+  EXPECT_NEAR(GetRValue(blended), 128, 2);
+  EXPECT_NEAR(GetGValue(blended), 64, 2);
+  EXPECT_NEAR(GetBValue(blended), 64, 2);
+  EXPECT_EQ(Pixel(&button, 29 + 1, 4 + 1), kTeal);
+
+  // In a 12-pixel-high content area the 16 x 16 image is drawn 10 x 10.
+  holder.SetAlphaImageList(nullptr);
+  SetButtonSize(75, 12);
+  DrawOn(holder, ebsUp);
+  EXPECT_TRUE(holder.Scaled());
+  const TInk ink = InkOf(&button, kTeal, {0, 0, 75, 12});
+  EXPECT_NEAR(ink.right - ink.left + 1, 5, 1);
+  EXPECT_NEAR(ink.bottom - ink.top + 1, 5, 1);
 }
 
 TEST_F(ElButtonGlyphTest, TallPictureShrinksToTheContent) {
