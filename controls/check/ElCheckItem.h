@@ -10,6 +10,7 @@
 #include <string>
 
 #include "controls/base/ElAlignment.h"
+#include "controls/base/ElCheckBoxState.h"
 #include "controls/base/ElHTMLRender.h"
 #include "controls/check/ElButtonControl.h"
 #include "controls/check/ElCheckBoxLayout.h"
@@ -21,8 +22,6 @@ class TElSoundMap;
 
 // taRightJustify: the caption right of the box; taLeftJustify: left of it.
 using TLeftRight = TAlignment;
-enum TCheckBoxState : unsigned char { cbUnchecked, cbChecked, cbGrayed };
-
 using TElLinkClickEvent = std::function<void(TObject* sender, const WideString& href)>;
 
 class TElCheckItem : public TElButtonControl {

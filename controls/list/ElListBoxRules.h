@@ -3,9 +3,8 @@
 // takes a click and what a click makes of its state, which row a point
 // falls on, the pixels of a tab, and the matching and stepping of the
 // incremental search. Platform-neutral; any thread.
+#include "controls/base/ElCheckBoxState.h"
 #include "platform/WideString.h"
-
-enum TCheckBoxState : unsigned char { cbUnchecked = 0, cbChecked = 1, cbGrayed = 2 };
 
 // Whether a press x pixels right of the row's left edge hits the check box
 // that starts offset pixels in (the box is boxWidth wide; the clickable
