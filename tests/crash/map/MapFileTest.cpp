@@ -7,7 +7,7 @@
 #include "crash/map/MapLoader.h"
 #include "crash/map/MapResource.h"
 #include "crash/map/MapStream.h"
-#include "MapTestFiles.h"
+#include "tests/crash/map/MapTestFiles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // order in which the loader tries them.
 #include <gtest/gtest.h>
 
-#include "MapTestFiles.h"
+#include "tests/crash/map/MapTestFiles.h"
 #include "crash/map/JdbgReader.h"
 #include "crash/map/MapLoader.h"
 #include "crash/map/MapNames.h"

@@ -1,4 +1,4 @@
-#include "MapTestFiles.h"
+#include "tests/crash/map/MapTestFiles.h"
 
 #include <cstdio>
 
