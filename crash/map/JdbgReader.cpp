@@ -10,6 +10,10 @@
 
 namespace {
 
+// Longer names are damage; the bound keeps many entries naming one huge
+// "name" from copying it over and over.
+constexpr std::size_t kLongestName = 255;
+
 struct TNamedAddress {
   TAddress Address = 0;
   std::string Name;
@@ -68,7 +72,7 @@ class TJdbgReader {
     if (offset >= bytes.size() - FWords) return false;
     const std::size_t start = FWords + offset;
     const std::size_t end = bytes.find('\0', start);
-    if (end == std::string::npos) return false;
+    if (end == std::string::npos || end - start > kLongestName) return false;
     name = bytes.substr(start, end - start);
     return true;
   }

@@ -25,7 +25,8 @@
 //   line numbers: per entry the address distance as above, then the
 //     signed difference of its line number to the previous one (the first
 //     to 0).
-// The words table holds the names, each ended by a zero byte.
+// The words table holds the names, each ended by a zero byte and at most
+// 255 characters long.
 //
 // A unit or source name covers the code from its address to the next one's
 // (the last: to the end of the code range). Source names give the segments

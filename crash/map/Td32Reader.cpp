@@ -59,6 +59,17 @@ class TSubsection {
   std::string Text(std::size_t at, std::size_t length) {
     return Inside(at, length) ? FBytes.substr(FBegin + at, length) : std::string();
   }
+  // Every entry a reader visits costs one unit; sound data never needs more
+  // units than the subsection has bytes, so entries shared over and over
+  // are damage rather than a reason to work for ever.
+  bool Spend(std::size_t units) {
+    if (units <= FSize - FSpent) {
+      FSpent += units;
+      return true;
+    }
+    FFailed = true;
+    return false;
+  }
   std::size_t Size() const { return FSize; }
   bool Failed() const { return FFailed; }
 
@@ -72,6 +83,7 @@ class TSubsection {
   const std::string& FBytes;
   const std::size_t FBegin;
   const std::size_t FSize;
+  std::size_t FSpent = 0;
   bool& FFailed;
 };
 
@@ -98,6 +110,8 @@ class TTd32Reader {
     std::uint32_t offset = 0;
     if (!view.Word32(FBase + 4, offset)) return false;
     std::set<std::uint32_t> seen;
+    // Subsections do not overlap: together they fit in the block.
+    std::size_t total = 0;
     while (offset != 0) {
       if (seen.size() == kMostDirectories || !seen.insert(offset).second) return false;
       const std::size_t at = FBase + offset;
@@ -115,7 +129,8 @@ class TTd32Reader {
         view.Word16(entry + 2, item.Module);
         view.Word32(entry + 4, item.Offset);
         view.Word32(entry + 8, item.Size);
-        if (!view.Holds(FBase + item.Offset, item.Size)) return false;
+        total += item.Size;
+        if (!view.Holds(FBase + item.Offset, item.Size) || total > view.Size() - FBase) return false;
         FEntries.push_back(item);
       }
       offset = next;
@@ -157,7 +172,7 @@ class TTd32Reader {
       const std::uint16_t blocks = s.Word16(file);
       const std::string name = Name(s.Word32(file + 2));
       if (i == 0 && !name.empty()) FSourceNames[module] = name;
-      if (!s.Fits(file + 6, blocks, 4)) return;
+      if (!s.Fits(file + 6, blocks, 4) || !s.Spend(blocks)) return;
       for (std::uint16_t j = 0; j < blocks && !s.Failed(); ++j) LineBlock(s, s.Word32(file + 6 + 4u * j), module);
     }
   }
@@ -165,7 +180,7 @@ class TTd32Reader {
   void LineBlock(TSubsection& s, std::size_t at, std::uint16_t module) {
     const std::uint16_t section = s.Word16(at);
     const std::uint16_t count = s.Word16(at + 2);
-    if (!s.Fits(at + 4, count, 6) || section != kCodeSection) return;
+    if (!s.Fits(at + 4, count, 6) || !s.Spend(count) || section != kCodeSection) return;
     for (std::uint16_t k = 0; k < count; ++k) {
       const std::uint32_t offset = s.Word32(at + 4 + 4u * k);
       const std::uint16_t line = s.Word16(at + 4 + 4u * count + 2u * k);

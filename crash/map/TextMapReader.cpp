@@ -1,8 +1,9 @@
 #include "crash/map/TextMapReader.h"
 
 #include <cstdint>
+#include <set>
+#include <vector>
 
-#include "crash/TextItems.h"
 #include "crash/map/MapNames.h"
 
 namespace {
@@ -42,6 +43,12 @@ bool Decimal(const std::string& text, std::uint32_t& value) {
   return true;
 }
 
+std::string LowerCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 std::string TrimmedLeft(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t");
   return first == std::string::npos ? std::string() : text.substr(first);
@@ -67,6 +74,19 @@ std::vector<std::string> Fields(const std::string& text) {
 class TTextMapReader {
  public:
   explicit TTextMapReader(TMapFile& map) : FMap(map) {}
+
+  // Names the publics after their segments and marks the segments of units
+  // with line numbers.
+  void Finish() {
+    FMap.Sort();
+    for (TPendingPublic& pending : FPublics) {
+      const TMfSegment* segment = FMap.SegmentAt(pending.Item.Code, pending.Item.Address);
+      pending.Item.Name = PublicNameInSegment(pending.Name, segment ? segment->Unit : std::string());
+      if (!pending.Item.Name.empty()) FMap.Publics.push_back(pending.Item);
+    }
+    for (TMfSegment& segment : FMap.Segments)
+      segment.HasLines = segment.Code && FUnitsWithLines.count(LowerCase(segment.Unit)) != 0;
+  }
 
   void Line(const std::string& raw) {
     const std::string text = TrimmedRight(TrimmedLeft(raw));
@@ -100,7 +120,6 @@ class TTextMapReader {
     } else if (Contains(text, "Detailed map of segments")) {
       Enter(TBlock::Segments);
     } else if (Contains(text, "Publics by Value")) {
-      FMap.Sort();  // the publics look up their segments
       Enter(TBlock::Publics);
     } else if (StartsWith(text, "Line numbers for ")) {
       LineNumbersHeader(text);
@@ -162,23 +181,19 @@ class TTextMapReader {
   }
 
   void PublicLine(const std::string& text) {
-    TMfPublic item;
-    if (!Place(text, item.Address, item.Code)) return;
+    TPendingPublic pending;
+    if (!Place(text, pending.Item.Address, pending.Item.Code)) return;
     const std::string name = TrimmedLeft(text.substr(13));
     if (name.empty()) return;
     if (name.size() >= 5 && StartsWith(name, "@$x") && name[4] == '$') return;
-    const TMfSegment* segment = FMap.SegmentAt(item.Code, item.Address);
-    item.Name = PublicNameInSegment(UnmangleName(name), segment ? segment->Unit : std::string());
-    if (!item.Name.empty()) FMap.Publics.push_back(item);
+    pending.Name = UnmangleName(name);
+    FPublics.push_back(pending);
   }
 
-  // "Line numbers for Unit(file) segment .text": the unit's code segments
-  // are marked as having lines.
+  // "Line numbers for Unit(file) segment .text": the unit has lines.
   void LineNumbersHeader(const std::string& text) {
     const std::string rest = text.substr(17);
-    const std::string unit = TrimmedRight(rest.substr(0, rest.find('(')));
-    for (TMfSegment& segment : FMap.Segments)
-      if (segment.Code && SameNameNoCase(segment.Unit, unit)) segment.HasLines = true;
+    FUnitsWithLines.insert(LowerCase(TrimmedRight(rest.substr(0, rest.find('(')))));
   }
 
   // Pairs of a line number and section:offset. Out-of-order entries are
@@ -196,7 +211,14 @@ class TTextMapReader {
     }
   }
 
+  struct TPendingPublic {
+    TMfPublic Item;
+    TUnmangledName Name;
+  };
+
   TMapFile& FMap;
+  std::vector<TPendingPublic> FPublics;  // named once all segments are known
+  std::set<std::string> FUnitsWithLines;  // lower case
   TBlock FBlock = TBlock::None;
   bool FInBlockData = false;
   std::uint32_t FTextLength = 0;
@@ -214,5 +236,6 @@ bool ReadTextMap(const std::string& text, TMapFile& map) {
     reader.Line(text.substr(at, end - at));
     at = end + 1;
   }
+  reader.Finish();
   return !map.Segments.empty() || !map.Publics.empty();
 }

@@ -322,6 +322,76 @@ TEST(Td32Reader, DamagedOrTruncatedDataIsRefused) {
   EXPECT_FALSE(ReadTd32(pastEnd, map));
 }
 
+void Put16(std::string& out, std::uint32_t value) {
+  out += static_cast<char>(value & 0xff);
+  out += static_cast<char>((value >> 8) & 0xff);
+}
+
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xffff);
+  Put16(out, value >> 16);
+}
+
+// A module subsection with one code segment.
+std::string ModuleSubsection() {
+  std::string module;
+  for (std::uint32_t value : {0u, 0u, 1u, 0u}) Put16(module, value);
+  for (int i = 0; i < 5; ++i) Put32(module, 0);  // name, time stamp, reserved
+  Put16(module, 1);
+  Put16(module, 0);
+  Put32(module, 0);
+  Put32(module, 0x1000);
+  return module;
+}
+
+// That module, and a source module whose files all name the same file
+// entry, whose one line block holds lineCount lines.
+std::string Td32WithSharedLines(std::uint32_t files, std::uint32_t lineCount) {
+  const std::string module = ModuleSubsection();
+
+  std::string source;
+  Put16(source, files);
+  Put16(source, 0);
+  const std::uint32_t entry = 4 + 4 * files;
+  for (std::uint32_t i = 0; i < files; ++i) Put32(source, entry);
+  Put16(source, 1);
+  Put32(source, 0);
+  Put32(source, entry + 10);
+  Put16(source, 1);
+  Put16(source, lineCount);
+  for (std::uint32_t i = 0; i < lineCount; ++i) Put32(source, 4 * i);
+  for (std::uint32_t i = 0; i < lineCount; ++i) Put16(source, i + 1);
+  return WriteTd32Block({{0x127, 1, source}, {0x120, 1, module}});
+}
+
+TEST(Td32Reader, EntriesSharedBeyondWhatSoundDataCouldHoldAreRefused) {
+  TMapFile sound = EmptyModuleMap();
+  ASSERT_TRUE(ReadTd32(Td32WithSharedLines(1, 100), sound));
+  EXPECT_EQ(sound.Lines.size(), 100u);
+  // 2000 files naming one block of 100 lines would make 200000 lines out
+  // of 8 kilobytes.
+  TMapFile shared = EmptyModuleMap();
+  EXPECT_FALSE(ReadTd32(Td32WithSharedLines(2000, 100), shared));
+
+  // Directory entries naming the same bytes, each as another module's.
+  const std::string module = ModuleSubsection();
+  for (std::uint32_t modules : {1u, 10u}) {
+    std::string bytes = "FB09";
+    Put32(bytes, static_cast<std::uint32_t>(8 + module.size()));
+    bytes += module;
+    for (std::uint32_t value : {16u, 12u}) Put16(bytes, value);
+    for (std::uint32_t value : {modules, 0u, 0u}) Put32(bytes, value);
+    for (std::uint32_t i = 1; i <= modules; ++i) {
+      Put16(bytes, 0x120);
+      Put16(bytes, i);
+      Put32(bytes, 8);
+      Put32(bytes, static_cast<std::uint32_t>(module.size()));
+    }
+    TMapFile map = EmptyModuleMap();
+    EXPECT_EQ(ReadTd32(bytes, map), modules == 1) << modules;
+  }
+}
+
 // ---------------------------------------------------------------- JDBG
 
 // Units Alpha 0x000 and Beta 0x100; sources Alpha.pas, an include file at
@@ -380,6 +450,10 @@ TEST(JdbgReader, RefusesWhatIsNotSoundData) {
   otherSignature[0] = 'X';
   std::string version2 = noChecksum;
   version2[4] = 2;
+  TJdbgContent longName = SampleJdbg();
+  longName.Symbols[1].Name = std::string(256, 'n');
+  TJdbgContent longestName = SampleJdbg();
+  longestName.Symbols[1].Name = std::string(255, 'n');
   std::string wordsPastEnd = noChecksum;
   wordsPastEnd[32] = '\x7f';
   const struct {
@@ -398,6 +472,8 @@ TEST(JdbgReader, RefusesWhatIsNotSoundData) {
       {version2, false, "version 2"},
       {good.substr(0, 32), false, "shorter than 35 bytes"},
       {wordsPastEnd, false, "words table past the end"},
+      {WriteJdbg(longestName), true, "a name of 255 characters"},
+      {WriteJdbg(longName), false, "a name of 256 characters"},
   };
   for (const auto& c : cases) {
     TMapFile map = EmptyModuleMap();

@@ -176,41 +176,45 @@ std::string GlobalSubsection(const std::string& records) {
 std::string WriteTd32(const std::vector<TTd32Module>& modules, const std::vector<TTd32Symbol>& globals,
                       const char* signature) {
   TTd32Names names;
-  std::vector<std::pair<TTd32Entry, std::string>> parts;
+  std::vector<TTd32Subsection> parts;
   for (std::size_t i = 0; i < modules.size(); ++i) {
     const auto index = static_cast<std::uint16_t>(i + 1);
     if (!modules[i].SourceFile.empty())
-      parts.push_back({{0x127, index, 0, 0}, SourceModuleSubsection(modules[i], names)});
-    parts.push_back({{0x120, index, 0, 0}, ModuleSubsection(modules[i], names)});
+      parts.push_back({0x127, index, SourceModuleSubsection(modules[i], names)});
+    parts.push_back({0x120, index, ModuleSubsection(modules[i], names)});
     std::string symbols;
     Put32(symbols, 1);
-    parts.push_back({{0x125, index, 0, 0}, symbols + SymbolRecords(modules[i].Symbols, names)});
+    parts.push_back({0x125, index, symbols + SymbolRecords(modules[i].Symbols, names)});
   }
   std::vector<TTd32Symbol> procedures, publics;
   for (const TTd32Symbol& symbol : globals) (symbol.Kind == 0x203 ? publics : procedures).push_back(symbol);
-  parts.push_back({{0x129, 0, 0, 0}, GlobalSubsection(SymbolRecords(procedures, names))});
-  parts.push_back({{0x12a, 0, 0, 0}, GlobalSubsection(SymbolRecords(publics, names))});
-  parts.push_back({{0x130, 0, 0, 0}, names.Subsection()});
+  parts.push_back({0x129, 0, GlobalSubsection(SymbolRecords(procedures, names))});
+  parts.push_back({0x12a, 0, GlobalSubsection(SymbolRecords(publics, names))});
+  parts.push_back({0x130, 0, names.Subsection()});
+  return WriteTd32Block(parts, signature);
+}
 
+std::string WriteTd32Block(const std::vector<TTd32Subsection>& subsections, const char* signature) {
   std::string out = signature;
   Put32(out, 0);  // the directory's offset, set below
-  for (auto& part : parts) {
-    part.first.Offset = static_cast<std::uint32_t>(out.size());
-    part.first.Size = static_cast<std::uint32_t>(part.second.size());
-    out += part.second;
+  std::vector<TTd32Entry> entries;
+  for (const TTd32Subsection& part : subsections) {
+    entries.push_back({part.Kind, part.Module, static_cast<std::uint32_t>(out.size()),
+                       static_cast<std::uint32_t>(part.Bytes.size())});
+    out += part.Bytes;
     Align4(out);
   }
   const auto directory = static_cast<std::uint32_t>(out.size());
   Put16(out, 16);
   Put16(out, 12);
-  Put32(out, static_cast<std::uint32_t>(parts.size()));
+  Put32(out, static_cast<std::uint32_t>(entries.size()));
   Put32(out, 0);
   Put32(out, 0);
-  for (const auto& part : parts) {
-    Put16(out, part.first.Kind);
-    Put16(out, part.first.Module);
-    Put32(out, part.first.Offset);
-    Put32(out, part.first.Size);
+  for (const TTd32Entry& entry : entries) {
+    Put16(out, entry.Kind);
+    Put16(out, entry.Module);
+    Put32(out, entry.Offset);
+    Put32(out, entry.Size);
   }
   for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<char>((directory >> (8 * i)) & 0xff);
   return out;

@@ -63,6 +63,14 @@ struct TTd32Module {
 // subsections, then the global symbols; the directory at the end.
 std::string WriteTd32(const std::vector<TTd32Module>& modules, const std::vector<TTd32Symbol>& globals,
                       const char* signature = "FB09");
+// A block of the given subsections (kind, module index, bytes) in that
+// order, the directory at the end.
+struct TTd32Subsection {
+  std::uint16_t Kind = 0;
+  std::uint16_t Module = 0;
+  std::string Bytes;
+};
+std::string WriteTd32Block(const std::vector<TTd32Subsection>& subsections, const char* signature = "FB09");
 // The block appended to other bytes, with the trailer naming its start.
 std::string AppendTd32(const std::string& image, const std::string& block);
 
