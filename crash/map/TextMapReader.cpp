@@ -89,8 +89,9 @@ class TTextMapReader {
   }
 
   void Line(const std::string& raw) {
-    const std::string text = TrimmedRight(TrimmedLeft(raw));
-    if (text.empty()) {
+    std::string text = TrimmedLeft(raw);
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    if (text.find_first_not_of(" \t") == std::string::npos) {
       if (FInBlockData) FBlock = TBlock::None;
       return;
     }
@@ -175,15 +176,15 @@ class TTextMapReader {
     TMfSegment segment;
     if (!Place(section, offset, segment.Start, segment.Code)) return;
     segment.Length = length;
-    const std::size_t lastField = text.find_last_of(' ');
-    segment.Unit = UnitOfSourceName(TrimmedRight(text.substr(0, lastField)));
+    const std::string fields = TrimmedRight(text);
+    segment.Unit = UnitOfSourceName(TrimmedRight(fields.substr(0, fields.find_last_of(' '))));
     FMap.Segments.push_back(segment);
   }
 
   void PublicLine(const std::string& text) {
     TPendingPublic pending;
     if (!Place(text, pending.Item.Address, pending.Item.Code)) return;
-    const std::string name = TrimmedLeft(text.substr(13));
+    const std::string name = TrimmedRight(TrimmedLeft(text.substr(13)));
     if (name.empty()) return;
     if (name.size() >= 5 && StartsWith(name, "@$x") && name[4] == '$') return;
     pending.Name = UnmangleName(name);

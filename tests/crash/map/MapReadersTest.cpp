@@ -63,7 +63,7 @@ std::string SampleTextMap() {
       "  Address             Publics by Value",
       "",
       " " + MapAddress(1, 0x00000000) + "       @System@@HandleFinally$qqrv",
-      " " + MapAddress(1, 0x00000080) + "       System",
+      " " + MapAddress(1, 0x00000080) + "       System   ",
       " " + MapAddress(1, 0x00000100) + "       @Unit1@TForm1@Click$qqrp14System@TObject",
       " " + MapAddress(1, 0x00000110) + "       @System@Move$qqrpxvpvi",
       " " + MapAddress(1, 0x00000120) + "       @$xp$6TForm1",
@@ -145,6 +145,7 @@ TEST(TextMapReader, SegmentLinesMustMatchEveryColumn) {
     bool Segment;
   } cases[] = {
       {good, true},
+      {good + "   \t ", true},
       {good.substr(0, 72), false},  // 71 characters once the leading blank is gone
       {noColon, false},
       {noBlank, false},
@@ -161,7 +162,10 @@ TEST(TextMapReader, SegmentLinesMustMatchEveryColumn) {
                                     MapSectionLine(3, 0x410000, 0x100, ".data", "DATA"), "",
                                     "Detailed map of segments", "", c.Line});
     ReadTextMap(text, map);
-    EXPECT_EQ(map.Segments.size(), c.Segment ? 1u : 0u) << c.Line;
+    ASSERT_EQ(map.Segments.size(), c.Segment ? 1u : 0u) << c.Line;
+    if (c.Segment) {
+      EXPECT_EQ(map.Segments[0].Unit, "Unit1") << c.Line;
+    }
   }
 }
 
