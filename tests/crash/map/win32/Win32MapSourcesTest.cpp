@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "tests/crash/map/MapTestFiles.h"
@@ -90,6 +91,77 @@ TEST_F(Win32MapSourcesTest, TheAppendedBlockIsReadFromTheModulesOwnFile) {
   EXPECT_EQ(without.AppendedTd32(), std::nullopt);
   TWin32MapSources tiny(ForeignModule(), Write("tiny.exe", "MZ"));
   EXPECT_EQ(tiny.AppendedTd32(), std::nullopt);
+}
+
+// A DLL without code whose debug directory has one TD32 entry: its data
+// mapped inside the one section, or only in the file after it.
+std::string DllWithTd32(const std::string& td32, bool mapped) {
+  constexpr DWORD kSection = 0x1000, kRaw = 0x200, kDataInSection = 0x20;
+  const DWORD rawSize = (kDataInSection + static_cast<DWORD>(td32.size()) + 0x1ff) & ~0x1ffu;
+  std::string file(kRaw + rawSize, '\0');
+  IMAGE_DOS_HEADER dos{};
+  dos.e_magic = IMAGE_DOS_SIGNATURE;
+  dos.e_lfanew = 0x40;
+  IMAGE_NT_HEADERS32 nt{};
+  nt.Signature = IMAGE_NT_SIGNATURE;
+  nt.FileHeader.Machine = IMAGE_FILE_MACHINE_I386;
+  nt.FileHeader.NumberOfSections = 1;
+  nt.FileHeader.SizeOfOptionalHeader = sizeof(IMAGE_OPTIONAL_HEADER32);
+  nt.FileHeader.Characteristics = IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_32BIT_MACHINE | IMAGE_FILE_DLL;
+  IMAGE_OPTIONAL_HEADER32& optional = nt.OptionalHeader;
+  optional.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+  optional.SizeOfInitializedData = rawSize;
+  optional.BaseOfCode = optional.BaseOfData = kSection;
+  optional.ImageBase = 0x10000000;
+  optional.SectionAlignment = 0x1000;
+  optional.FileAlignment = 0x200;
+  optional.MajorOperatingSystemVersion = optional.MajorSubsystemVersion = 4;
+  optional.SizeOfImage = kSection + ((rawSize + 0xfff) & ~0xfffu);
+  optional.SizeOfHeaders = kRaw;
+  optional.Subsystem = IMAGE_SUBSYSTEM_WINDOWS_GUI;
+  optional.SizeOfStackReserve = optional.SizeOfHeapReserve = 0x100000;
+  optional.SizeOfStackCommit = optional.SizeOfHeapCommit = 0x1000;
+  optional.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
+  optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_DEBUG] = {kSection, sizeof(IMAGE_DEBUG_DIRECTORY)};
+  IMAGE_SECTION_HEADER section{};
+  std::memcpy(section.Name, ".rdata", 6);
+  section.Misc.VirtualSize = rawSize;
+  section.VirtualAddress = kSection;
+  section.SizeOfRawData = rawSize;
+  section.PointerToRawData = kRaw;
+  section.Characteristics = IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ;
+  IMAGE_DEBUG_DIRECTORY debug{};
+  debug.Type = IMAGE_DEBUG_TYPE_BORLAND;
+  debug.SizeOfData = static_cast<DWORD>(td32.size());
+  debug.AddressOfRawData = mapped ? kSection + kDataInSection : 0;
+  debug.PointerToRawData = mapped ? kRaw + kDataInSection : static_cast<DWORD>(file.size());
+  std::memcpy(&file[0], &dos, sizeof dos);
+  std::memcpy(&file[0x40], &nt, sizeof nt);
+  std::memcpy(&file[0x40 + sizeof nt], &section, sizeof section);
+  std::memcpy(&file[kRaw], &debug, sizeof debug);
+  if (mapped)
+    file.replace(kRaw + kDataInSection, td32.size(), td32);
+  else
+    file += td32;
+  return file;
+}
+
+TEST_F(Win32MapSourcesTest, TheDebugDirectoryLeadsToTheTd32Data) {
+  const std::string td32 = WriteTd32({Td32Module("FromDebugDirectory")}, {});
+  for (bool mapped : {true, false}) {
+    const std::string path = Write(mapped ? "mapped.dll" : "unmapped.dll", DllWithTd32(td32, mapped));
+    TLoadedModule dll(LoadLibraryA(path.c_str()));
+    ASSERT_TRUE(dll) << mapped << " " << GetLastError();
+    TWin32MapSources sources(dll.Get(), path);
+    EXPECT_EQ(sources.DebugDirectoryTd32(), td32) << mapped;
+    const auto base = static_cast<std::uintptr_t>(reinterpret_cast<std::uintptr_t>(dll.Get()));
+    const TMapModule module{"x.dll", base, {static_cast<TAddress>(base + 0x1000), 0x1000}, {}, true};
+    const auto map = LoadMapInformation(sources, module);
+    ASSERT_TRUE(map->Valid) << mapped;
+    EXPECT_EQ(map->UnitAt(static_cast<TAddress>(base + 0x1000)), "FromDebugDirectory") << mapped;
+  }
+  // A module without such an entry.
+  EXPECT_EQ(TWin32MapSources(ForeignModule(), "kernel32.dll").DebugDirectoryTd32(), std::nullopt);
 }
 
 TEST_F(Win32MapSourcesTest, ATdsWrittenADayBeforeTheMapIsLeftOut) {
