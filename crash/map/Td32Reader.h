@@ -20,15 +20,23 @@
 //         section numbers (16). A file entry: segment count (16), name index
 //         (32), per segment the offset of its line block; a line block:
 //         section (16), count (16), count offsets (32), count lines (16);
-//   0x125 and 0x129 symbols, 0x12a global publics: records of 16-bit length
-//         (not counting itself) and 16-bit kind; procedures (0x204, 0x205:
-//         parent, end, next, length, debug start and end (32 each), offset
-//         (32), section (16), type (32), name index (32)) and publics (0x203:
-//         offset (32), section (16), type (32), name index (32));
+//   0x125 module symbols (after a 4-byte signature), 0x129 global symbols
+//         and 0x12a global publics (after a header of two 16-bit hash
+//         numbers and three 32-bit sizes, the first the records' length):
+//         records of 16-bit length (not counting itself) and 16-bit kind;
+//         procedures (0x204, 0x205: parent, end, next, length, debug start
+//         and end (32 each), offset (32), section (16), type (32), name
+//         index (32)) and publics (0x203: offset (32), section (16), type
+//         (32), name index (32));
 //   0x130 names: a 32-bit count, then per name a length byte, the characters
 //         and a zero byte; name indexes count from 1.
 // Only the first section (the module's code, which must lie in one section)
-// is placed: section offsets become addresses in the code range.
+// is placed: section offsets become addresses in the code range. Segments
+// take their module's first source file as unit (else the module's name);
+// a procedure and a public at one address give one public, the procedure's.
+// Damaged data (a read outside its subsection, subsections together larger
+// than the block, entries shared beyond what the bytes could hold) gives
+// no map at all.
 #include <string>
 
 #include "crash/map/MapFile.h"
