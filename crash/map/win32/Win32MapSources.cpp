@@ -91,7 +91,7 @@ std::string TWin32MapSources::MinDebugInfo() {
 // only in the file.
 std::optional<std::string> TWin32MapSources::DebugDirectoryTd32() {
   for (const IMAGE_DEBUG_DIRECTORY& entry : DebugDirectory(FModule)) {
-    if (entry.Type != IMAGE_DEBUG_TYPE_BORLAND || entry.SizeOfData < 8) continue;
+    if (entry.Type != kTd32DebugType || entry.SizeOfData < 8) continue;
     std::optional<std::string> bytes;
     if (entry.AddressOfRawData != 0) {
       std::string mapped(entry.SizeOfData, '\0');

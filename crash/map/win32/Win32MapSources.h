@@ -5,6 +5,9 @@
 
 #include "crash/map/MapSources.h"
 
+// The debug directory's entry type of TD32 data.
+constexpr DWORD kTd32DebugType = 9;
+
 class TWin32MapSources : public IMapSources {
  public:
   TWin32MapSources(HMODULE module, std::string path);

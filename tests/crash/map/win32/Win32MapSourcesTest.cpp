@@ -131,7 +131,7 @@ std::string DllWithTd32(const std::string& td32, bool mapped) {
   section.PointerToRawData = kRaw;
   section.Characteristics = IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ;
   IMAGE_DEBUG_DIRECTORY debug{};
-  debug.Type = IMAGE_DEBUG_TYPE_BORLAND;
+  debug.Type = kTd32DebugType;
   debug.SizeOfData = static_cast<DWORD>(td32.size());
   debug.AddressOfRawData = mapped ? kSection + kDataInSection : 0;
   debug.PointerToRawData = mapped ? kRaw + kDataInSection : static_cast<DWORD>(file.size());
