@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "crash/map/JdbgReader.h"
 #include "crash/map/MapResource.h"
+#include "crash/map/Td32Reader.h"
+#include "crash/map/TextMapReader.h"
 
 namespace {
 
@@ -44,11 +47,46 @@ std::unique_ptr<TMapFile> FromOstFile(IMapSources& sources, const TMapModule& mo
   return ReadMapResource(*bytes, *map) ? std::move(map) : nullptr;
 }
 
+// A ".tds" older (by day) than the ".map" beside it is left over from an
+// earlier build.
+std::optional<std::string> Td32Bytes(IMapSources& sources) {
+  if (std::optional<std::string> bytes = sources.DebugDirectoryTd32()) return bytes;
+  const std::optional<std::int64_t> tdsDay = sources.SideFileDay(".tds");
+  if (!tdsDay) return sources.AppendedTd32();
+  const std::optional<std::int64_t> mapDay = sources.SideFileDay(".map");
+  if (mapDay && *tdsDay < *mapDay) return sources.AppendedTd32();
+  return sources.SideFile(".tds");
+}
+
+// TD32 places everything in the first section, so it only serves modules
+// whose code lies in one section.
+std::unique_ptr<TMapFile> FromTd32(IMapSources& sources, const TMapModule& module) {
+  if (!module.CodeInOneSection) return nullptr;
+  const std::optional<std::string> bytes = Td32Bytes(sources);
+  if (!bytes) return nullptr;
+  auto map = EmptyMap(module);
+  return ReadTd32(*bytes, *map) ? std::move(map) : nullptr;
+}
+
+std::unique_ptr<TMapFile> FromTextMap(IMapSources& sources, const TMapModule& module) {
+  const std::optional<std::string> text = sources.SideFile(".map");
+  if (!text) return nullptr;
+  auto map = EmptyMap(module);
+  return ReadTextMap(*text, *map) ? std::move(map) : nullptr;
+}
+
+std::unique_ptr<TMapFile> FromJdbgFile(IMapSources& sources, const TMapModule& module) {
+  const std::optional<std::string> bytes = sources.SideFile(".jdbg");
+  if (!bytes) return nullptr;
+  auto map = EmptyMap(module);
+  return ReadJdbg(*bytes, *map) ? std::move(map) : nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<TMapFile> LoadMapInformation(IMapSources& sources, const TMapModule& module) {
   using TSource = std::unique_ptr<TMapFile> (*)(IMapSources&, const TMapModule&);
-  const TSource order[] = {FromEmbedded, FromOstFile};
+  const TSource order[] = {FromEmbedded, FromTd32, FromTextMap, FromOstFile, FromJdbgFile};
   for (TSource source : order) {
     std::unique_ptr<TMapFile> map = source(sources, module);
     if (!map) continue;

@@ -16,6 +16,10 @@ class IMapSources {
   virtual std::string MinDebugInfo() = 0;
   // TD32 data from the module's debug directory, when it has one.
   virtual std::optional<std::string> DebugDirectoryTd32() = 0;
+  // The TD32 block appended to the module's own file (named by the trailer
+  // at the file's end), when there is one. Only that block is read, not
+  // the whole file.
+  virtual std::optional<std::string> AppendedTd32() = 0;
   // The file beside the module with its name and this extension (".map"...);
   // with the extension empty, the module's own file.
   virtual std::optional<std::string> SideFile(const std::string& extension) = 0;

@@ -7,6 +7,7 @@
 #include "crash/map/MapLoader.h"
 #include "crash/map/MapResource.h"
 #include "crash/map/MapStream.h"
+#include "tests/crash/map/MapTestFiles.h"
 
 namespace {
 
@@ -216,25 +217,6 @@ TEST(MapResource, ForeignOrDamagedBytesAreNoMapInformation) {
   EXPECT_EQ(map.Fingerprint, "");
 }
 
-// A module's sources as a test lays them out.
-class TFakeSources : public IMapSources {
- public:
-  std::optional<std::string> Embedded;
-  std::string MinDebug;
-  std::map<std::string, std::string> Files;
-
-  std::optional<std::string> EmbeddedMap() override { return Embedded; }
-  std::string MinDebugInfo() override { return MinDebug; }
-  std::optional<std::string> DebugDirectoryTd32() override { return std::nullopt; }
-  std::optional<std::string> SideFile(const std::string& extension) override {
-    auto found = Files.find(extension);
-    return found == Files.end() ? std::nullopt : std::optional<std::string>(found->second);
-  }
-  std::optional<std::int64_t> SideFileDay(const std::string& extension) override {
-    return Files.count(extension) ? std::optional<std::int64_t>(1) : std::nullopt;
-  }
-};
-
 TMapModule SampleModule() { return {"Sample.exe", 0x00400000, {kCode, 0x200}, {0x00403000, 0x40}, true}; }
 
 TEST(MapLoader, MinimalFormTakesTheNamesFromTheMatchingOstFile) {
@@ -245,7 +227,7 @@ TEST(MapLoader, MinimalFormTakesTheNamesFromTheMatchingOstFile) {
   const std::string minimalStream = std::string("\x01\0\0\0", 4) + std::string("\0\0\0\0", 4) +
                                     std::string("\x00\x01\0\0", 4) + "\x01" + std::string("\0\0\0\0", 4) +
                                     std::string("\0\0\0\0", 4);
-  TFakeSources sources;
+  TFakeMapSources sources;
   sources.Embedded = WriteMapResource(minimalStream, 7, 8, kMapFlagMinimal);
   sources.Files[".ost"] = fullResource;
 
@@ -263,7 +245,7 @@ TEST(MapLoader, MinimalFormTakesTheNamesFromTheMatchingOstFile) {
 }
 
 TEST(MapLoader, FallsBackToTheOstFileAndEndsWithoutMapWhenNothingReads) {
-  TFakeSources sources;
+  TFakeMapSources sources;
   sources.Embedded = std::string("not a map");
   sources.Files[".ost"] = WriteMapResource(WriteMapStream(SampleMap()), 1, 2, 0);
   auto map = LoadMapInformation(sources, SampleModule());
