@@ -97,8 +97,10 @@ RAVELIN_INTERCEPTION_POINT void CallSynchronizedMethod(TSyncRequest* request) {
 
 namespace {
 
-// Runs every queued request, oldest first; false when there was none.
-bool ServeQueue() {
+// Runs every queued request, oldest first; false when there was none. The
+// crash reporter redirects its call of CallSynchronizedMethod, so it stays a
+// whole function of its own.
+RAVELIN_INTERCEPTION_POINT bool ServeQueue() {
   bool ran = false;
   for (;;) {
     TSyncRequest* request;
