@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "crash/report/win32/FileVersion.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
@@ -171,25 +172,6 @@ std::optional<TReportDateTime> LastWriteTime(const std::string& path) {
   return FromSystemTime(time);
 }
 
-std::optional<std::array<std::uint16_t, 4>> FileVersion(const std::string& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr ||
-      length < sizeof *fixed)
-    return std::nullopt;
-  return std::array<std::uint16_t, 4>{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                                      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
-}
-
-std::string VersionText(const std::array<std::uint16_t, 4>& v) {
-  return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." + std::to_string(v[3]);
-}
-
 void CollectMachine(THeaderSnapshot& s) {
   Guarded([&] {
     SYSTEMTIME now{};
@@ -262,13 +244,12 @@ void CollectProgram(THeaderSnapshot& s, const THeaderCollectorInput& input) {
     s.CurrentModule = FileNameOf(own);
     const std::string timed = own.empty() ? executable : own;
     s.ModuleTime = LastWriteTime(timed);
-    s.FileVersion = FileVersion(timed);
+    s.FileVersion = FileVersionOf(timed);
   });
   Guarded([&] {
     const HMODULE bde = GetModuleHandleA("idapi32.dll");
     if (bde == nullptr) return;
-    const std::optional<std::array<std::uint16_t, 4>> version = FileVersion(ModulePath(bde));
-    if (version) s.BdeVersion = VersionText(*version);
+    s.BdeVersion = FileVersionText(ModulePath(bde));
   });
 }
 
