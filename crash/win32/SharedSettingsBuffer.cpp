@@ -2,30 +2,14 @@
 
 #include <cstdio>
 
+#include "crash/win32/ProcessObjectName.h"
+#include "platform/win32/MutexHold.h"
+
 #ifndef _WIN64
 static_assert(sizeof(TSharedSettingsBlock) == 40, "the shared block is 40 bytes");
 #endif
 
 namespace {
-
-std::string WithProcessId(const char* prefix) {
-  char name[64];
-  std::snprintf(name, sizeof name, "%s$%lx", prefix, static_cast<unsigned long>(GetCurrentProcessId()));
-  return name;
-}
-
-// Held while the buffer is created, opened or torn down. Declared after the
-// owner of the mutex handle, so that it is released before the handle closes.
-class TMutexHold {
- public:
-  explicit TMutexHold(HANDLE mutex) : FMutex(mutex) { WaitForSingleObject(FMutex, INFINITE); }
-  ~TMutexHold() { ReleaseMutex(FMutex); }
-  TMutexHold(const TMutexHold&) = delete;
-  TMutexHold& operator=(const TMutexHold&) = delete;
-
- private:
-  HANDLE FMutex;
-};
 
 HANDLE CreateSharedMutex(const std::string& name) {
   // Everyone may open it: a null access list.
