@@ -13,7 +13,8 @@ TTraceStackResult TStackTracer::Trace(TTraceStackInput& input, const TStackTrace
   return TraceStack(FEnvironment, FFunctions, input);
 }
 
-TTraceStackResult TStackTracer::TraceSample(const TThreadSample& sample, const TStackTraceOptions& options) {
+TTraceStackResult TStackTracer::TraceSample(const TThreadSample& sample, const TStackTraceOptions& options,
+                                            TStackAddress creationAddress) {
   if (!sample.Accessible) {
     TTraceStackResult result;
     result.Text = ">> stack not accessible";
@@ -25,6 +26,8 @@ TTraceStackResult TStackTracer::TraceSample(const TThreadSample& sample, const T
   input.FramePointer = sample.FramePointer;
   input.CurrentAddress = sample.InstructionPointer;
   input.Prepared = &sample.Prepared;
+  input.HasCreationAddress = creationAddress != 0;
+  input.CreationAddress = creationAddress;
   return Trace(input, options);
 }
 

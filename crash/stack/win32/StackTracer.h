@@ -22,8 +22,10 @@ class TStackTracer {
  public:
   explicit TStackTracer(TWin32StackEnvironment& environment) : FEnvironment(environment) {}
 
-  // The full trace of a sampled thread, from its prepared list.
-  TTraceStackResult TraceSample(const TThreadSample& sample, const TStackTraceOptions& options);
+  // The full trace of a sampled thread, from its prepared list; with a
+  // creation address (not 0) that address is the outermost line.
+  TTraceStackResult TraceSample(const TThreadSample& sample, const TStackTraceOptions& options,
+                                TStackAddress creationAddress = 0);
   // Traces the calling thread from the context of an exception it is handling
   // (an exception filter or handler): the faulting frames above the handler
   // are still in place on its stack.
