@@ -64,7 +64,10 @@ void TCustomElListBox::WMScroll(TMessage& message) {
   FlushStream();
   const int before = GetScrollPos(FHandle, bar);
   TElXPThemedControl::Dispatch(message);
-  if (GetScrollPos(FHandle, bar) != before) Invalidate();
+  if (GetScrollPos(FHandle, bar) != before) {
+    if (FFlat && (!ActiveLook() || FFlatFocusedScrollBars)) DrawFlatBorder();
+    Invalidate();
+  }
 }
 
 void TCustomElListBox::WMMouseWheel(TMessage& message) {
@@ -76,6 +79,7 @@ void TCustomElListBox::WMMouseWheel(TMessage& message) {
 void TCustomElListBox::WMSize(TMessage& message) {
   TElXPThemedControl::WMSize(message);
   Invalidate();
+  if (IsThemeApplied() || (FFlat && FBorderStyle == bsSingle)) DrawFlatBorder();
 }
 
 // ---- keyboard and incremental search ----
@@ -288,7 +292,9 @@ void TCustomElListBox::CancelLineHint() {
 // ---- focus and hover ----
 
 void TCustomElListBox::FocusChangedRepaint() {
-  if (FHideSelection || FHideSelectColor != FFocusedSelectColor || FHideSelectTextColor != FFocusedSelectTextColor)
+  if (FFlat && !FHover) DrawFlatBorder();
+  if ((FFlat && FShowCheckBox) || FHideSelection || FHideSelectColor != FFocusedSelectColor ||
+      FHideSelectTextColor != FFocusedSelectTextColor)
     Invalidate();
 }
 
@@ -302,12 +308,18 @@ void TCustomElListBox::WMKillFocus(TMessage& message) {
   FocusChangedRepaint();
 }
 
+void TCustomElListBox::HoverChanged(bool hover) {
+  FHover = hover;
+  if (IsThemeApplied() || (FFlat && !FocusedNow())) DrawFlatBorder();
+  if (FFlat && FShowCheckBox) Invalidate();
+}
+
 void TCustomElListBox::CMMouseEnter(TMessage& message) {
   TElXPThemedControl::CMMouseEnter(message);
-  FHover = true;
+  HoverChanged(true);
 }
 
 void TCustomElListBox::CMMouseLeave(TMessage& message) {
   TElXPThemedControl::CMMouseLeave(message);
-  FHover = false;
+  HoverChanged(false);
 }
