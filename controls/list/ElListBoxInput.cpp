@@ -24,7 +24,25 @@ void TCustomElListBox::WMLButtonDown(TMessage& message) {
     message.Result = 0;
     return;
   }
+  if (FDragMode != dmAutomatic || FDragState != TDragState::none) {
+    TElXPThemedControl::Dispatch(message);
+    return;
+  }
+  const POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  const TShiftState shift = KeysToShiftState(message.WParam);
+  const bool ctrl = (shift & ssCtrl) != 0;
+  const bool loneShift = (shift & ssShift) != 0 && !ctrl;
+  if (FMultiSelect && !loneShift) {
+    const int row = ItemAtPos(point, true);
+    if (row >= 0 && Selected(row)) {
+      // Dragging the selection away must not change it.
+      BeginDrag(false);
+      message.Result = 0;
+      return;
+    }
+  }
   TElXPThemedControl::Dispatch(message);
+  if (!(FMultiSelect && (ctrl || (shift & ssShift)))) BeginDrag(false);
 }
 
 bool TCustomElListBox::ClickCheckBox(POINT point) {
