@@ -34,6 +34,16 @@ RECT PlatformBarRect(HWND window, LONG object) {
   return info.rcScrollBar;
 }
 
+// Fills the square where both platform bars meet with the face colour, when
+// both are shown.
+void FillBarCorner(HDC dc, const RECT& horizontal, const RECT& vertical) {
+  if (IsRectEmpty(&horizontal) || IsRectEmpty(&vertical)) return;
+  const RECT corner{vertical.left, horizontal.top, vertical.right, horizontal.bottom};
+  TGdiObject<HBRUSH> face(CreateSolidBrush(ColorToRGB(clBtnFace)));
+  FillRect(dc, &corner, face.Get());
+  ExcludeClipRect(dc, corner.left, corner.top, corner.right, corner.bottom);
+}
+
 }  // namespace
 
 bool ListThemeAvailable(bool useThemes) {
@@ -150,6 +160,11 @@ void TCustomElListBox::WMNCPaint(TMessage& message) {
     return;
   }
   TElXPThemedControl::WMNCPaint(message);
+  if (FRightAlignedView) {
+    // The default painting leaves the square between bars on the left unfilled.
+    TWindowDC dc(FHandle, true);
+    if (dc) FillBarCorner(dc.Get(), PlatformBarRect(FHandle, OBJID_HSCROLL), PlatformBarRect(FHandle, OBJID_VSCROLL));
+  }
   if (FFlat && FBorderStyle == bsSingle) DrawFlatBorder();
 }
 
@@ -184,13 +199,7 @@ void TCustomElListBox::PaintThemedBorder() {
   const RECT bars[2] = {PlatformBarRect(FHandle, OBJID_HSCROLL), PlatformBarRect(FHandle, OBJID_VSCROLL)};
   for (const RECT& bar : bars)
     if (!IsRectEmpty(&bar)) ExcludeClipRect(dc.Get(), bar.left, bar.top, bar.right, bar.bottom);
-  if (!IsRectEmpty(&bars[0]) && !IsRectEmpty(&bars[1])) {
-    // The square where the two bars meet.
-    const RECT corner{bars[1].left, bars[0].top, bars[1].right, bars[0].bottom};
-    TGdiObject<HBRUSH> face(CreateSolidBrush(ColorToRGB(clBtnFace)));
-    FillRect(dc.Get(), &corner, face.Get());
-    ExcludeClipRect(dc.Get(), corner.left, corner.top, corner.right, corner.bottom);
-  }
+  FillBarCorner(dc.Get(), bars[0], bars[1]);
   TElThemeLibrary::DrawThemeBackground(FListTheme, dc.Get(), 0, 0, &whole, nullptr);
 }
 
