@@ -51,7 +51,8 @@ void TCustomElListBox::CreateParams(TCreateParams& params) {
   if (FMultiSelect) params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
   if (!FIntegralHeight) params.Style |= LBS_NOINTEGRALHEIGHT;
   if (FTabWidth != 0) params.Style |= LBS_USETABSTOPS;
-  if (FBorderStyle == bsSingle) {
+  // A flat list draws its own border, unless the theme's list border serves.
+  if (FBorderStyle == bsSingle && !(FFlat && !ListThemeAvailable(UseXPThemes()))) {
     if (Ctl3D())
       params.ExStyle |= WS_EX_CLIENTEDGE;
     else

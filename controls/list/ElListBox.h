@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/base/ElFlatFrame.h"
 #include "controls/base/ElXPThemedControl.h"
 #include "controls/list/ElCtrlScrollBarStyles.h"
 #include "controls/list/ElKeyboardInput.h"
@@ -62,6 +63,9 @@ using TElCheckStateChangeEvent = std::function<void(TObject* sender, int index)>
 using TElCheckBoxChangeEvent = std::function<void(TObject* sender, int itemIndex, TCheckBoxState itemState)>;
 using TElItemTextDrawEvent =
     std::function<void(TObject* sender, TCanvas* canvas, int index, RECT& rect, UINT flags)>;
+
+// Themes are wanted and the theme's list border can be had.
+bool ListThemeAvailable(bool useThemes);
 
 class TCustomElListBox : public TElXPThemedControl {
  public:
@@ -175,6 +179,38 @@ class TCustomElListBox : public TElXPThemedControl {
   TElListBoxHintWindow* LineHintWindow() const { return FHintWindow; }
   bool Hovered() const { return FHover; }
 
+  // The border: the platform's, the control's own flat frame (Flat), or the
+  // theme's list border when a theme is applied.
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool value);
+  TElFlatBorderType ActiveBorderType() const { return FActiveBorderType; }
+  void SetActiveBorderType(TElFlatBorderType value);
+  TElFlatBorderType InactiveBorderType() const { return FInactiveBorderType; }
+  void SetInactiveBorderType(TElFlatBorderType value);
+  TElBorderSides BorderSides() const { return FBorderSides; }
+  void SetBorderSides(TElBorderSides value);
+  bool FlatFocusedScrollBars() const { return FFlatFocusedScrollBars; }
+  void SetFlatFocusedScrollBars(bool value);
+  TColor LineBorderActiveColor() const { return FLineBorderActiveColor; }
+  void SetLineBorderActiveColor(TColor value);
+  TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
+  void SetLineBorderInactiveColor(TColor value);
+  const TElFlatFrameColors& BorderColors() const { return FBorderColors; }
+  TColor BorderColorFace() const { return FBorderColors.face; }
+  void SetBorderColorFace(TColor value) { SetBorderColor(FBorderColors.face, value); }
+  TColor BorderColorShadow() const { return FBorderColors.shadow; }
+  void SetBorderColorShadow(TColor value) { SetBorderColor(FBorderColors.shadow, value); }
+  TColor BorderColorDkShadow() const { return FBorderColors.dkShadow; }
+  void SetBorderColorDkShadow(TColor value) { SetBorderColor(FBorderColors.dkShadow, value); }
+  TColor BorderColorHighlight() const { return FBorderColors.highlight; }
+  void SetBorderColorHighlight(TColor value) { SetBorderColor(FBorderColors.highlight, value); }
+  TColor BorderColorWindow() const { return FBorderColors.window; }
+  void SetBorderColorWindow(TColor value) { SetBorderColor(FBorderColors.window, value); }
+  // The theme's list border is drawn instead of the platform's or the flat one.
+  bool ThemedBorder() const { return FListTheme != nullptr; }
+  // Draws the border as it should look now.
+  void DrawFlatBorder();
+
   // The scroll hint events of the two custom bars, set on the bars themselves.
   TElScrollHintNeededEvent HorzScrollHintNeeded() const;
   void SetHorzScrollHintNeeded(TElScrollHintNeededEvent value);
@@ -249,6 +285,10 @@ class TCustomElListBox : public TElXPThemedControl {
   void WMSize(TMessage& message) override;
   void WMEraseBkgnd(TMessage& message) override;
   void WMPaint(TMessage& message) override;
+  void WMNCCalcSize(TMessage& message) override;
+  void CreateThemeHandle() override;
+  void FreeThemeHandle() override;
+  void WMNCPaint(TMessage& message) override;
   void TimerElapsed(UINT_PTR id) override;
   void MouseMove(TShiftState shift, int x, int y) override;
 
@@ -288,6 +328,13 @@ class TCustomElListBox : public TElXPThemedControl {
   // The native list's rows (and an empty list's background) on dc.
   void PaintRows(HDC dc, bool background);
   void FocusChangedRepaint();
+  void HoverChanged(bool hover);
+  void SetBorderColor(TColor& field, TColor value);
+  // Room the border takes from (positive) or gives to (negative) the client
+  // area on each side.
+  RECT BorderRoom() const;
+  bool ActiveLook();
+  void PaintThemedBorder();
   bool FocusedNow();
 
   std::unique_ptr<TElListBoxStrings> FItems;
@@ -335,6 +382,15 @@ class TCustomElListBox : public TElXPThemedControl {
   bool FUseBackground = false;
   bool FShowLineHint = false;
   int FIncrementalSearchTimeout = 500;
+  bool FFlat = false;
+  TElFlatBorderType FActiveBorderType = fbtSunken;
+  TElFlatBorderType FInactiveBorderType = fbtSunkenOuter;
+  TElBorderSides FBorderSides = ebsAll;
+  bool FFlatFocusedScrollBars = false;
+  TColor FLineBorderActiveColor = clBlack;
+  TColor FLineBorderInactiveColor = clBlack;
+  TElFlatFrameColors FBorderColors;
+  HTHEME FListTheme = nullptr;  // "LISTVIEW", while the themed border is in use
 
   // Rows streaming in: the native drawing is off since FStreamStart; the
   // first changed row, the view's top at that time and the rows a page

@@ -220,6 +220,7 @@ void TCustomElListBox::WMPaint(TMessage& message) {
     throw;
   }
   EndPaint(FHandle, &paint);
+  if (FFlat && !IsThemeApplied()) DrawFlatBorder();
   FPaintCost = GetTickCount() - start;
 }
 

@@ -24,7 +24,25 @@ void TCustomElListBox::WMLButtonDown(TMessage& message) {
     message.Result = 0;
     return;
   }
+  if (FDragMode != dmAutomatic || FDragState != TDragState::none) {
+    TElXPThemedControl::Dispatch(message);
+    return;
+  }
+  const POINT point{GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam)};
+  const TShiftState shift = KeysToShiftState(message.WParam);
+  const bool ctrl = (shift & ssCtrl) != 0;
+  const bool loneShift = (shift & ssShift) != 0 && !ctrl;
+  if (FMultiSelect && !loneShift) {
+    const int row = ItemAtPos(point, true);
+    if (row >= 0 && Selected(row)) {
+      // Dragging the selection away must not change it.
+      BeginDrag(false);
+      message.Result = 0;
+      return;
+    }
+  }
   TElXPThemedControl::Dispatch(message);
+  if (!(FMultiSelect && (ctrl || (shift & ssShift)))) BeginDrag(false);
 }
 
 bool TCustomElListBox::ClickCheckBox(POINT point) {
@@ -64,7 +82,10 @@ void TCustomElListBox::WMScroll(TMessage& message) {
   FlushStream();
   const int before = GetScrollPos(FHandle, bar);
   TElXPThemedControl::Dispatch(message);
-  if (GetScrollPos(FHandle, bar) != before) Invalidate();
+  if (GetScrollPos(FHandle, bar) != before) {
+    if (FFlat && (!ActiveLook() || FFlatFocusedScrollBars)) DrawFlatBorder();
+    Invalidate();
+  }
 }
 
 void TCustomElListBox::WMMouseWheel(TMessage& message) {
@@ -76,6 +97,7 @@ void TCustomElListBox::WMMouseWheel(TMessage& message) {
 void TCustomElListBox::WMSize(TMessage& message) {
   TElXPThemedControl::WMSize(message);
   Invalidate();
+  if (IsThemeApplied() || (FFlat && FBorderStyle == bsSingle)) DrawFlatBorder();
 }
 
 // ---- keyboard and incremental search ----
@@ -288,7 +310,9 @@ void TCustomElListBox::CancelLineHint() {
 // ---- focus and hover ----
 
 void TCustomElListBox::FocusChangedRepaint() {
-  if (FHideSelection || FHideSelectColor != FFocusedSelectColor || FHideSelectTextColor != FFocusedSelectTextColor)
+  if (FFlat && !FHover) DrawFlatBorder();
+  if ((FFlat && FShowCheckBox) || FHideSelection || FHideSelectColor != FFocusedSelectColor ||
+      FHideSelectTextColor != FFocusedSelectTextColor)
     Invalidate();
 }
 
@@ -302,12 +326,18 @@ void TCustomElListBox::WMKillFocus(TMessage& message) {
   FocusChangedRepaint();
 }
 
+void TCustomElListBox::HoverChanged(bool hover) {
+  FHover = hover;
+  if (IsThemeApplied() || (FFlat && !FocusedNow())) DrawFlatBorder();
+  if (FFlat && FShowCheckBox) Invalidate();
+}
+
 void TCustomElListBox::CMMouseEnter(TMessage& message) {
   TElXPThemedControl::CMMouseEnter(message);
-  FHover = true;
+  HoverChanged(true);
 }
 
 void TCustomElListBox::CMMouseLeave(TMessage& message) {
   TElXPThemedControl::CMMouseLeave(message);
-  FHover = false;
+  HoverChanged(false);
 }

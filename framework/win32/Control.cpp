@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "framework/Exception.h"
@@ -332,6 +333,66 @@ void TControl::MouseButtonReleased() {
   if (!anyDown) SetMouseCapture(false);
 }
 
+// ---- dragging ----
+
+void TControl::BeginDrag(bool immediate) {
+  if (FDragState != TDragState::none) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  FDragOrigin = ScreenToClient(cursor);
+  SetMouseCapture(true);
+  if (!MouseCapture()) return;  // no window to hold the mouse
+  FDragState = TDragState::pending;
+  if (immediate) {
+    FDragState = TDragState::running;
+    DoStartDrag();
+  }
+}
+
+void TControl::EndDrag(int x, int y) {
+  const TDragState state = FDragState;
+  if (state == TDragState::none) return;
+  FDragState = TDragState::none;
+  SetMouseCapture(false);
+  if (state == TDragState::running) DoEndDrag(x, y);
+}
+
+void TControl::DoStartDrag() {
+  if (OnStartDrag) OnStartDrag(this);
+}
+
+void TControl::DoEndDrag(int x, int y) {
+  if (OnEndDrag) OnEndDrag(this, x, y);
+}
+
+void TControl::TrackDrag(const TMessage& message) {
+  const int x = GET_X_LPARAM(message.LParam);
+  const int y = GET_Y_LPARAM(message.LParam);
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+      if (FDragState == TDragState::pending) {
+        if (std::abs(x - FDragOrigin.x) >= GetSystemMetrics(SM_CXDRAG) ||
+            std::abs(y - FDragOrigin.y) >= GetSystemMetrics(SM_CYDRAG)) {
+          FDragState = TDragState::running;
+          DoStartDrag();
+        }
+      }
+      break;
+    case WM_LBUTTONUP:
+      EndDrag(x, y);
+      break;
+    case WM_CAPTURECHANGED: {
+      // The window lost the mouse: the drag cannot go on.
+      POINT cursor;
+      GetCursorPos(&cursor);
+      const POINT at = ScreenToClient(cursor);
+      EndDrag(at.x, at.y);
+      break;
+    }
+    default: break;
+  }
+}
+
 bool TControl::MouseCapture() const { return CaptureControl == this; }
 
 void TControl::SetMouseCapture(bool value) {
@@ -397,6 +458,7 @@ void TControl::Dispatch(TMessage& message) {
   // trip to the platform on every message (a list's thousands included).
   const bool mouse = message.Msg >= WM_MOUSEFIRST && message.Msg <= WM_MOUSELAST;
   const TShiftState shift = mouse ? KeysToShiftState(message.WParam) : 0;
+  if (FDragState != TDragState::none) TrackDrag(message);
   switch (message.Msg) {
     case WM_LBUTTONDOWN:
       FClicking = true;

@@ -37,6 +37,12 @@ enum TShiftFlag : unsigned char {
 };
 using TShiftState = unsigned char;
 
+// dmAutomatic: a left press starts dragging the control by itself.
+enum TDragMode : unsigned char { dmManual, dmAutomatic };
+using TStartDragEvent = std::function<void(TObject* sender)>;
+// x, y: where the left button was released, in the control's client coordinates.
+using TEndDragEvent = std::function<void(TObject* sender, int x, int y)>;
+
 using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
@@ -208,7 +214,31 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
 
+  // Dragging: the control holds the mouse from BeginDrag until the left
+  // button's release. Immediate starts at once; otherwise the drag starts
+  // once the mouse has moved past the platform's drag distance, and a
+  // release before that is an ordinary click. OnStartDrag fires when the
+  // drag starts and OnEndDrag when it ends.
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode value) { FDragMode = value; }
+  void BeginDrag(bool immediate);
+  // Ends a running or pending drag (OnEndDrag only for a running one).
+  void EndDrag(int x, int y);
+  bool Dragging() const { return FDragState == TDragState::running; }
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
  protected:
+  virtual void DoStartDrag();
+  virtual void DoEndDrag(int x, int y);
+  // Follows the mouse for a running or pending drag: starts a pending one
+  // past the drag distance, ends either on the release or a lost capture.
+  void TrackDrag(const TMessage& message);
+  enum class TDragState : unsigned char { none, pending, running };
+  TDragMode FDragMode = dmManual;
+  TDragState FDragState = TDragState::none;
+  POINT FDragOrigin{};  // where a pending drag began, in client coordinates
+
   virtual void Dispatch(TMessage& message);
   void Notification(TComponent* component, TOperation operation) override;
   virtual WideString GetText();

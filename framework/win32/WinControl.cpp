@@ -866,6 +866,8 @@ void TWinControl::WMCaptureChanged(TMessage& message) {
   // The capture went elsewhere: a graphic child that held it no longer does.
   for (TControl* control : FControls)
     if (control->MouseCapture() && !dynamic_cast<TWinControl*>(control)) control->SetMouseCapture(false);
+  // So does a drag of the window's own.
+  if (FDragState != TDragState::none) TrackDrag(message);
   DefaultHandler(message);
 }
 

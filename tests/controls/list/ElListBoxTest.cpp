@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -616,3 +617,76 @@ TEST_F(ElListBoxHintTest, NoHintWithoutShowLineHint) {
 }
 
 }  // namespace
+
+// ---- automatic dragging ----
+
+class ElListBoxDragTest : public ElListBoxTest {
+ protected:
+  void SetUp() override {
+    ElListBoxTest::SetUp();
+    Fill(8);
+    list->SetDragMode(dmAutomatic);
+    list->OnStartDrag = [this](TObject*) { events.push_back("start"); };
+    list->OnEndDrag = [this](TObject*, int, int) { events.push_back("end"); };
+  }
+  // A left press on a row's middle (with the real cursor there, where a
+  // drag measures from), a move past the drag distance and the release.
+  void PressMoveRelease(int row, WPARAM keys, const std::function<void()>& afterPress = {}) {
+    const RECT rect = list->ItemRect(row);
+    const POINT at{rect.left + 20, (rect.top + rect.bottom) / 2};
+    const POINT screen = list->ClientToScreen(at);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(at.x, at.y));
+    if (afterPress) afterPress();
+    const int away = at.x + GetSystemMetrics(SM_CXDRAG) + 2;
+    SendMessageW(Window(), WM_MOUSEMOVE, MK_LBUTTON | keys, MAKELPARAM(away, at.y));
+    SendMessageW(Window(), WM_LBUTTONUP, keys, MAKELPARAM(away, at.y));
+  }
+  std::vector<int> SelectedRows() {
+    std::vector<int> rows;
+    for (int i = 0; i < list->GetCount(); ++i)
+      if (list->Selected(i)) rows.push_back(i);
+    return rows;
+  }
+  std::vector<std::string> events;
+};
+
+TEST_F(ElListBoxDragTest, APressOnASelectedRowDragsTheSelectionWithoutChangingIt) {
+  list->SetMultiSelect(true);
+  list->SetSelected(2, true);
+  list->SetSelected(3, true);
+  PressMoveRelease(3, 0, [this] {
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 3})) << "the press selects nothing";
+    EXPECT_FALSE(list->Dragging()) << "not before the drag distance";
+  });
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "end"}));
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 3}));
+  EXPECT_FALSE(list->Dragging());
+}
+
+TEST_F(ElListBoxDragTest, CtrlOrShiftInAMultiSelectListSelectsWithoutDragging) {
+  list->SetMultiSelect(true);
+  list->SetSelected(2, true);
+  PressMoveRelease(5, MK_CONTROL);
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 5})) << "Ctrl adds the row";
+  PressMoveRelease(2, MK_SHIFT);
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{2, 3, 4, 5})) << "a lone Shift on a selected row selects a range";
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(ElListBoxDragTest, APressOnAnotherRowSelectsItAndThenDrags) {
+  for (bool multi : {false, true}) {
+    events.clear();
+    list->SetMultiSelect(multi);
+    list->SetSelected(1, true);
+    PressMoveRelease(4, 0);
+    EXPECT_EQ(SelectedRows(), (std::vector<int>{4})) << "multi " << multi;
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "end"})) << "multi " << multi;
+  }
+  // Manual dragging leaves presses alone.
+  events.clear();
+  list->SetDragMode(dmManual);
+  PressMoveRelease(6, 0);
+  EXPECT_EQ(SelectedRows(), (std::vector<int>{6}));
+  EXPECT_TRUE(events.empty());
+}
