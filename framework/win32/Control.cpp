@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
 #include "framework/win32/Menus.h"
 #include "framework/win32/WinControl.h"
 
@@ -21,6 +23,18 @@ std::vector<TControlCanvas*>& CanvasesWithContext() {
   return list;
 }
 }  // namespace
+
+// Tells its control of every change of the linked action.
+class TControlActionLink : public TBasicActionLink {
+ public:
+  explicit TControlActionLink(TControl* client) : FClient(client) {}
+
+ protected:
+  void Change() override { FClient->ActionChange(Action(), false); }
+
+ private:
+  TControl* FClient;
+};
 
 TShiftState KeyboardShiftState() {
   TShiftState shift = 0;
@@ -483,6 +497,8 @@ void TControl::Dispatch(TMessage& message) {
 }
 
 void TControl::Click() {
+  TBasicAction* action = Action();
+  if (action != nullptr && action->Execute()) return;
   if (OnClick) OnClick(this);
 }
 
@@ -540,4 +556,37 @@ void TControl::CMMouseEnter(TMessage& /*message*/) {
 
 void TControl::CMMouseLeave(TMessage& /*message*/) {
   if (OnMouseLeave) OnMouseLeave(this);
+}
+
+// --- Linked action ----------------------------------------------------------
+
+TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* value) {
+  if (value == Action()) return;
+  if (value == nullptr) {
+    FActionLink.reset();
+    return;
+  }
+  const bool first = !FActionLink;
+  if (first) FActionLink = std::make_unique<TControlActionLink>(this);
+  FActionLink->SetAction(value);
+  ActionChange(value, first);
+}
+
+void TControl::ActionChange(TBasicAction* sender, bool checkDefaults) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if (!checkDefaults || Caption().empty()) SetCaption(action->Caption());
+  if (!checkDefaults || Hint().empty())
+    SetHint(action->Hint().empty() ? std::string() : EncodeUnicodeHint(action->Hint()));
+  ApplyActionStates(sender, checkDefaults);
+}
+
+void TControl::ApplyActionStates(TBasicAction* sender, bool checkDefaults) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
+  if (!checkDefaults || Visible()) SetVisible(action->Visible());
+  if (!checkDefaults || FHelpContext == 0) SetHelpContext(action->HelpContext());
 }

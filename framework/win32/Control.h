@@ -24,6 +24,8 @@
 class TWinControl;
 class TControl;
 class TPopupMenu;
+class TBasicAction;
+class TControlActionLink;
 
 enum TAlign : unsigned char { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -199,6 +201,17 @@ class TControl : public TComponent {
   // What happens to a message no handler takes.
   virtual void DefaultHandler(TMessage& message);
 
+  // --- Linked action ---------------------------------------------------------
+  // The control follows the action's caption, hint, states and help context;
+  // when first linked it only fills in what it does not have yet. Its click
+  // runs the action when that has OnExecute. Not owned; null once the action
+  // goes away.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  int HelpContext() const { return FHelpContext; }
+  void SetHelpContext(int value) { FHelpContext = value; }
+  // --- end of linked action -------------------------------------------------
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
@@ -222,6 +235,13 @@ class TControl : public TComponent {
   // Unused turns go on to the parent.
   virtual bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos);
   virtual void TimerElapsed(UINT_PTR id);
+  // The linked action changed (checkDefaults: it has just been linked, so
+  // only values still at their defaults are taken). Controls with their own
+  // caption, hint or checked state take those and leave the rest to
+  // ApplyActionStates.
+  friend class TControlActionLink;
+  virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
+  void ApplyActionStates(TBasicAction* sender, bool checkDefaults);
   virtual void CMFontChanged(TMessage& message);
   virtual void CMColorChanged(TMessage& message);
   virtual void CMEnabledChanged(TMessage& message);
@@ -282,6 +302,8 @@ class TControl : public TComponent {
   int FAnchorRight = 0;   // distance to the parent's right edge
   int FAnchorBottom = 0;  // distance to the parent's bottom edge
   bool FClicking = false;
+  std::unique_ptr<TControlActionLink> FActionLink;
+  int FHelpContext = 0;
 };
 
 // The shift state of a mouse message's key flags (Alt read from the keyboard).
