@@ -124,17 +124,17 @@ void TElButtonControl::CMHintShow(THintInfo& info) {
   info.HintStr = EncodeUnicodeHint(text);
 }
 
-void TElButtonControl::ActionChange(TBasicAction* sender, bool checkDefaults) {
+void TElButtonControl::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
   auto* action = dynamic_cast<TAction*>(sender);
   if (action == nullptr) return;
-  if (!checkDefaults || Caption().empty()) SetCaption(action->Caption());
-  if (!checkDefaults || FHint.empty()) SetHint(action->Hint());
-  if (!checkDefaults || !GetChecked()) {
+  if ((which & apCaption) && (!checkDefaults || Caption().empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || FHint.empty())) SetHint(action->Hint());
+  if ((which & apChecked) && (!checkDefaults || !GetChecked())) {
     FActionUpdating = true;
     auto done = OnScopeExit([this] { FActionUpdating = false; });
     SetChecked(action->Checked());
   }
-  ApplyActionStates(sender, checkDefaults);
+  ApplyActionStates(sender, checkDefaults, which);
 }
 
 void TElButtonControl::ReportCheckedToAction() {

@@ -54,7 +54,7 @@ class TElButtonControl : public TElXPThemedControl {
   // Tells the siblings that this control repainted (for transparent ones).
   void NotifyRepainted();
   // Takes the linked action's caption, wide hint and checked state too.
-  void ActionChange(TBasicAction* sender, bool checkDefaults) override;
+  void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) override;
   // After a user toggle: the linked action's Checked follows the control,
   // unless the action itself is what set the state.
   void ReportCheckedToAction();

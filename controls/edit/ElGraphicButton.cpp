@@ -114,13 +114,13 @@ void TCustomElGraphicButton::SetHint(const WideString& value) {
   TGraphicControl::SetHint(value.empty() ? std::string() : EncodeUnicodeHint(value));
 }
 
-void TCustomElGraphicButton::ActionChange(TBasicAction* sender, bool checkDefaults) {
+void TCustomElGraphicButton::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
   auto* action = dynamic_cast<TAction*>(sender);
   if (action == nullptr) return;
-  if (!checkDefaults || FCaption.empty()) SetCaption(action->Caption());
-  if (!checkDefaults || FHint.empty()) SetHint(action->Hint());
-  if (!checkDefaults || !GetChecked()) SetChecked(action->Checked());
-  ApplyActionStates(sender, checkDefaults);
+  if ((which & apCaption) && (!checkDefaults || FCaption.empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || FHint.empty())) SetHint(action->Hint());
+  if ((which & apChecked) && (!checkDefaults || !GetChecked())) SetChecked(action->Checked());
+  ApplyActionStates(sender, checkDefaults, which);
 }
 
 void TCustomElGraphicButton::SetIsHTML(bool value) {

@@ -213,7 +213,7 @@ class TCustomElGraphicButton : public TGraphicControl {
   virtual void DoClick() { TGraphicControl::Click(); }
   // Takes the linked action's wide caption and hint and its checked state
   // (Down, for a switch or a grouped button) too.
-  void ActionChange(TBasicAction* sender, bool checkDefaults) override;
+  void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) override;
   virtual void TriggerLinkClickEvent(const WideString& href);
   // The link under a client point of the caption drawn last.
   bool IsOverLink(POINT point, WideString& href);

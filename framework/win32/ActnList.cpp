@@ -67,11 +67,11 @@ bool TBasicAction::Execute() {
   return true;
 }
 
-void TBasicAction::Change() {
+void TBasicAction::Change(TActionProperties changed) {
   // A client may unlink itself while it is told.
   const std::vector<TBasicActionLink*> clients = FClients;
   for (TBasicActionLink* link : clients)
-    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->Change();
+    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->Change(changed);
 }
 
 void TBasicAction::RegisterChanges(TBasicActionLink* link) { FClients.push_back(link); }
@@ -83,16 +83,16 @@ void TBasicAction::UnRegisterChanges(TBasicActionLink* link) {
 // --- TAction ----------------------------------------------------------------
 
 template <class T>
-void TAction::Store(T& field, const T& value) {
+void TAction::Store(T& field, const T& value, TActionProperty property) {
   if (field == value) return;
   field = value;
-  Change();
+  Change(property);
 }
 
-void TAction::SetCaption(const WideString& value) { Store(FCaption, value); }
-void TAction::SetChecked(bool value) { Store(FChecked, value); }
-void TAction::SetEnabled(bool value) { Store(FEnabled, value); }
-void TAction::SetVisible(bool value) { Store(FVisible, value); }
-void TAction::SetHelpContext(int value) { Store(FHelpContext, value); }
-void TAction::SetHint(const WideString& value) { Store(FHint, value); }
-void TAction::SetShortCut(TShortCut value) { Store(FShortCut, value); }
+void TAction::SetCaption(const WideString& value) { Store(FCaption, value, apCaption); }
+void TAction::SetChecked(bool value) { Store(FChecked, value, apChecked); }
+void TAction::SetEnabled(bool value) { Store(FEnabled, value, apEnabled); }
+void TAction::SetVisible(bool value) { Store(FVisible, value, apVisible); }
+void TAction::SetHelpContext(int value) { Store(FHelpContext, value, apHelpContext); }
+void TAction::SetHint(const WideString& value) { Store(FHint, value, apHint); }
+void TAction::SetShortCut(TShortCut value) { Store(FShortCut, value, apShortCut); }

@@ -20,8 +20,16 @@ WideString ShortCutToText(TShortCut shortCut);
 
 class TBasicAction;
 
+// Which properties of an action changed (or are to be taken over).
+enum TActionProperty : unsigned {
+  apCaption = 1, apChecked = 2, apEnabled = 4, apVisible = 8, apHelpContext = 16, apHint = 32, apShortCut = 64,
+  apAll = 127
+};
+using TActionProperties = unsigned;
+
 // A client's view of one action; the action calls Change after each change
-// of its properties and ActionDestroyed when it goes away.
+// of its properties, naming the changed ones, so that a client only takes
+// what changed and keeps what it set itself.
 class TBasicActionLink {
  public:
   TBasicActionLink() = default;
@@ -33,7 +41,7 @@ class TBasicActionLink {
   void SetAction(TBasicAction* value);
 
  protected:
-  virtual void Change() {}
+  virtual void Change(TActionProperties /*changed*/) {}
 
  private:
   friend class TBasicAction;
@@ -55,7 +63,7 @@ class TBasicAction : public TComponent {
 
  protected:
   // Tells every linked client of a change.
-  void Change();
+  void Change(TActionProperties changed);
 
  private:
   friend class TBasicActionLink;
@@ -87,7 +95,7 @@ class TAction : public TBasicAction {
 
  private:
   template <class T>
-  void Store(T& field, const T& value);
+  void Store(T& field, const T& value, TActionProperty property);
 
   WideString FCaption;
   WideString FHint;

@@ -30,7 +30,7 @@ class TControlActionLink : public TBasicActionLink {
   explicit TControlActionLink(TControl* client) : FClient(client) {}
 
  protected:
-  void Change() override { FClient->ActionChange(Action(), false); }
+  void Change(TActionProperties changed) override { FClient->ActionChange(Action(), false, changed); }
 
  private:
   TControl* FClient;
@@ -571,22 +571,22 @@ void TControl::SetAction(TBasicAction* value) {
   const bool first = !FActionLink;
   if (first) FActionLink = std::make_unique<TControlActionLink>(this);
   FActionLink->SetAction(value);
-  ActionChange(value, first);
+  ActionChange(value, first, apAll);
 }
 
-void TControl::ActionChange(TBasicAction* sender, bool checkDefaults) {
+void TControl::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
   auto* action = dynamic_cast<TAction*>(sender);
   if (action == nullptr) return;
-  if (!checkDefaults || Caption().empty()) SetCaption(action->Caption());
-  if (!checkDefaults || Hint().empty())
+  if ((which & apCaption) && (!checkDefaults || Caption().empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || Hint().empty()))
     SetHint(action->Hint().empty() ? std::string() : EncodeUnicodeHint(action->Hint()));
-  ApplyActionStates(sender, checkDefaults);
+  ApplyActionStates(sender, checkDefaults, which);
 }
 
-void TControl::ApplyActionStates(TBasicAction* sender, bool checkDefaults) {
+void TControl::ApplyActionStates(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
   auto* action = dynamic_cast<TAction*>(sender);
   if (action == nullptr) return;
-  if (!checkDefaults || Enabled()) SetEnabled(action->Enabled());
-  if (!checkDefaults || Visible()) SetVisible(action->Visible());
-  if (!checkDefaults || FHelpContext == 0) SetHelpContext(action->HelpContext());
+  if ((which & apEnabled) && (!checkDefaults || Enabled())) SetEnabled(action->Enabled());
+  if ((which & apVisible) && (!checkDefaults || Visible())) SetVisible(action->Visible());
+  if ((which & apHelpContext) && (!checkDefaults || FHelpContext == 0)) SetHelpContext(action->HelpContext());
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win32/ActnList.h"
 #include "framework/win32/Component.h"
 #include "framework/win32/Graphics.h"
 #include "framework/win32/Messages.h"
@@ -235,13 +236,13 @@ class TControl : public TComponent {
   // Unused turns go on to the parent.
   virtual bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos);
   virtual void TimerElapsed(UINT_PTR id);
-  // The linked action changed (checkDefaults: it has just been linked, so
-  // only values still at their defaults are taken). Controls with their own
-  // caption, hint or checked state take those and leave the rest to
-  // ApplyActionStates.
+  // Takes the properties `which` of the linked action (checkDefaults: it has
+  // just been linked, so only values still at their defaults are taken).
+  // Controls with their own caption, hint or checked state take those and
+  // leave the rest to ApplyActionStates.
   friend class TControlActionLink;
-  virtual void ActionChange(TBasicAction* sender, bool checkDefaults);
-  void ApplyActionStates(TBasicAction* sender, bool checkDefaults);
+  virtual void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which);
+  void ApplyActionStates(TBasicAction* sender, bool checkDefaults, TActionProperties which);
   virtual void CMFontChanged(TMessage& message);
   virtual void CMColorChanged(TMessage& message);
   virtual void CMEnabledChanged(TMessage& message);

@@ -357,6 +357,7 @@ TEST_F(CheckBoxInput, UserToggleAndActionCheckedFollowEachOther) {
   EXPECT_TRUE(f.box->Checked());
   EXPECT_TRUE(action->Checked());
   EXPECT_EQ(executed, 1);
+  EXPECT_EQ(f.box->Caption(), u"Scan recursive");  // the action has none: the box keeps its own
   EXPECT_THAT(f.log.Take(), ElementsAre("MouseDown 0", "Sound CheckSound", "MouseUp 0"));
 
   // The action's Checked sets the box without any event.

@@ -35,7 +35,11 @@ TEST(ShortCutText, ModifiersThenKeyName) {
 TEST(Action, EveryPropertyChangeReachesTheClientsOnceAndSameValuesNone) {
   struct TCountingLink : TBasicActionLink {
     int changes = 0;
-    void Change() override { ++changes; }
+    TActionProperties last = 0;
+    void Change(TActionProperties changed) override {
+      ++changes;
+      last = changed;
+    }
   };
   TAction action(nullptr);
   TCountingLink first;
@@ -50,6 +54,7 @@ TEST(Action, EveryPropertyChangeReachesTheClientsOnceAndSameValuesNone) {
   action.SetHelpContext(7);
   action.SetHint(u"Start");
   action.SetShortCut(ShortCut('G', scCtrl));
+  EXPECT_EQ(first.last, apShortCut);
   EXPECT_EQ(first.changes, 7);
   EXPECT_EQ(second.changes, 7);
   action.SetCaption(u"Go");  // unchanged: nobody is told
@@ -135,6 +140,15 @@ TEST_F(LinkedActionTest, ActionChangesReachTheControl) {
   EXPECT_TRUE(button->Hint().empty());
   action->SetHelpContext(3);
   EXPECT_EQ(button->HelpContext(), 3);
+
+  // A change takes over only the property that changed: what the control
+  // set itself since stays.
+  button->SetCaption(u"Own again");
+  button->SetHelpContext(40);
+  action->SetEnabled(true);
+  EXPECT_TRUE(button->Enabled());
+  EXPECT_EQ(button->Caption(), u"Own again");
+  EXPECT_EQ(button->HelpContext(), 40);
 }
 
 TEST_F(LinkedActionTest, ClickRunsTheActionOnceInsteadOfOnClick) {
