@@ -1,6 +1,9 @@
 #include "controls/check/ElButtonControl.h"
 
 #include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
+#include "framework/win32/Application.h"
+#include "platform/ScopeGuard.h"
 
 UINT ParentControlRepaintedMessage() {
   static const UINT message = RegisterWindowMessageW(L"ElParentControlRepainted");
@@ -112,5 +115,29 @@ void TElButtonControl::CMHintShow(THintInfo& info) {
   WideString text = FHint;
   // The framework asks for the short part: give the short part of the wide hint.
   if (info.HintStr == GetShortHint(TElXPThemedControl::Hint())) text = text.substr(0, text.find(u'|'));
+  auto* action = dynamic_cast<TAction*>(Action());
+  if (action != nullptr && Application != nullptr && Application->HintShortCuts()) {
+    // A key without a name would only add empty brackets.
+    const WideString shortCut = ShortCutToText(action->ShortCut());
+    if (!shortCut.empty()) text += u" (" + shortCut + u")";
+  }
   info.HintStr = EncodeUnicodeHint(text);
+}
+
+void TElButtonControl::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if ((which & apCaption) && (!checkDefaults || Caption().empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || FHint.empty())) SetHint(action->Hint());
+  if ((which & apChecked) && (!checkDefaults || !GetChecked())) {
+    FActionUpdating = true;
+    auto done = OnScopeExit([this] { FActionUpdating = false; });
+    SetChecked(action->Checked());
+  }
+  ApplyActionStates(sender, checkDefaults, which);
+}
+
+void TElButtonControl::ReportCheckedToAction() {
+  if (FActionUpdating) return;
+  if (auto* action = dynamic_cast<TAction*>(Action())) action->SetChecked(GetChecked());
 }

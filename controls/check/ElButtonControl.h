@@ -53,9 +53,17 @@ class TElButtonControl : public TElXPThemedControl {
   virtual void TextDrawTypeChanged() { Invalidate(); }
   // Tells the siblings that this control repainted (for transparent ones).
   void NotifyRepainted();
+  // Takes the linked action's caption, wide hint and checked state too.
+  void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) override;
+  // After a user toggle: the linked action's Checked follows the control,
+  // unless the action itself is what set the state.
+  void ReportCheckedToAction();
+  // True while a linked action sets Checked.
+  bool ActionUpdating() const { return FActionUpdating; }
 
  private:
   WideString FHint;
+  bool FActionUpdating = false;
   bool FTransparent = false;
   TElTextDrawType FTextDrawType = tdtNormal;
   bool FMoneyFlat = false;

@@ -48,6 +48,7 @@ void TElCheckBox::Toggle() {
 void TElCheckBox::Click() {
   if (ClickedLink() || ReadOnly()) return;
   Toggle();
+  ReportCheckedToAction();
   TElCheckItem::Click();
 }
 

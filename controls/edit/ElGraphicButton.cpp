@@ -8,6 +8,7 @@
 #include "controls/base/ElSoundMap.h"
 #include "controls/base/ElThemeLibrary.h"
 #include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
 #include "framework/win32/BufferedPaint.h"
 #include "framework/win32/Form.h"
 
@@ -111,6 +112,15 @@ void TCustomElGraphicButton::SetCaption(const WideString& value) {
 void TCustomElGraphicButton::SetHint(const WideString& value) {
   FHint = value;
   TGraphicControl::SetHint(value.empty() ? std::string() : EncodeUnicodeHint(value));
+}
+
+void TCustomElGraphicButton::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if ((which & apCaption) && (!checkDefaults || FCaption.empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || FHint.empty())) SetHint(action->Hint());
+  if ((which & apChecked) && (!checkDefaults || !GetChecked())) SetChecked(action->Checked());
+  ApplyActionStates(sender, checkDefaults, which);
 }
 
 void TCustomElGraphicButton::SetIsHTML(bool value) {

@@ -209,7 +209,11 @@ class TCustomElGraphicButton : public TGraphicControl {
   virtual int GetArrowSize();
   virtual void DrawThemedBackground(HDC dc, const RECT& client);
   virtual void DoPullMenu();
+  // The framework's click: the linked action's OnExecute, else OnClick.
   virtual void DoClick() { TGraphicControl::Click(); }
+  // Takes the linked action's wide caption and hint and its checked state
+  // (Down, for a switch or a grouped button) too.
+  void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) override;
   virtual void TriggerLinkClickEvent(const WideString& href);
   // The link under a client point of the caption drawn last.
   bool IsOverLink(POINT point, WideString& href);

@@ -87,6 +87,9 @@ class TApplication : public TComponent {
   void SetHintHidePause(int ms) { FHintHidePause = ms; }
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& value);
+  // Whether hints of controls linked to an action show its shortcut too.
+  bool HintShortCuts() const { return FHintShortCuts; }
+  void SetHintShortCuts(bool value) { FHintShortCuts = value; }
   // Hides the hint; the next shows when the mouse moves to another control.
   void CancelHint();
   // Shows the hint of the control under the mouse at once (when it has one).
@@ -119,6 +122,7 @@ class TApplication : public TComponent {
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
   bool FShowHint = true;
+  bool FHintShortCuts = true;
   int FHintPause = 500;
   int FHintShortPause = 50;
   int FHintHidePause = 2500;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
 #include "framework/win32/Menus.h"
 #include "framework/win32/WinControl.h"
 
@@ -22,6 +24,18 @@ std::vector<TControlCanvas*>& CanvasesWithContext() {
   return list;
 }
 }  // namespace
+
+// Tells its control of every change of the linked action.
+class TControlActionLink : public TBasicActionLink {
+ public:
+  explicit TControlActionLink(TControl* client) : FClient(client) {}
+
+ protected:
+  void Change(TActionProperties changed) override { FClient->ActionChange(Action(), false, changed); }
+
+ private:
+  TControl* FClient;
+};
 
 TShiftState KeyboardShiftState() {
   TShiftState shift = 0;
@@ -545,6 +559,8 @@ void TControl::Dispatch(TMessage& message) {
 }
 
 void TControl::Click() {
+  TBasicAction* action = Action();
+  if (action != nullptr && action->Execute()) return;
   if (OnClick) OnClick(this);
 }
 
@@ -602,4 +618,37 @@ void TControl::CMMouseEnter(TMessage& /*message*/) {
 
 void TControl::CMMouseLeave(TMessage& /*message*/) {
   if (OnMouseLeave) OnMouseLeave(this);
+}
+
+// --- Linked action ----------------------------------------------------------
+
+TBasicAction* TControl::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+void TControl::SetAction(TBasicAction* value) {
+  if (value == Action()) return;
+  if (value == nullptr) {
+    FActionLink.reset();
+    return;
+  }
+  const bool first = !FActionLink;
+  if (first) FActionLink = std::make_unique<TControlActionLink>(this);
+  FActionLink->SetAction(value);
+  ActionChange(value, first, apAll);
+}
+
+void TControl::ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if ((which & apCaption) && (!checkDefaults || Caption().empty())) SetCaption(action->Caption());
+  if ((which & apHint) && (!checkDefaults || Hint().empty()))
+    SetHint(action->Hint().empty() ? std::string() : EncodeUnicodeHint(action->Hint()));
+  ApplyActionStates(sender, checkDefaults, which);
+}
+
+void TControl::ApplyActionStates(TBasicAction* sender, bool checkDefaults, TActionProperties which) {
+  auto* action = dynamic_cast<TAction*>(sender);
+  if (action == nullptr) return;
+  if ((which & apEnabled) && (!checkDefaults || Enabled())) SetEnabled(action->Enabled());
+  if ((which & apVisible) && (!checkDefaults || Visible())) SetVisible(action->Visible());
+  if ((which & apHelpContext) && (!checkDefaults || FHelpContext == 0)) SetHelpContext(action->HelpContext());
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win32/ActnList.h"
 #include "framework/win32/Component.h"
 #include "framework/win32/Graphics.h"
 #include "framework/win32/Messages.h"
@@ -24,6 +25,8 @@
 class TWinControl;
 class TControl;
 class TPopupMenu;
+class TBasicAction;
+class TControlActionLink;
 
 enum TAlign : unsigned char { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -205,6 +208,17 @@ class TControl : public TComponent {
   // What happens to a message no handler takes.
   virtual void DefaultHandler(TMessage& message);
 
+  // --- Linked action ---------------------------------------------------------
+  // The control follows the action's caption, hint, states and help context;
+  // when first linked it only fills in what it does not have yet. Its click
+  // runs the action when that has OnExecute. Not owned; null once the action
+  // goes away.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* value);
+  int HelpContext() const { return FHelpContext; }
+  void SetHelpContext(int value) { FHelpContext = value; }
+  // --- end of linked action -------------------------------------------------
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
@@ -252,6 +266,13 @@ class TControl : public TComponent {
   // Unused turns go on to the parent.
   virtual bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos);
   virtual void TimerElapsed(UINT_PTR id);
+  // Takes the properties `which` of the linked action (checkDefaults: it has
+  // just been linked, so only values still at their defaults are taken).
+  // Controls with their own caption, hint or checked state take those and
+  // leave the rest to ApplyActionStates.
+  friend class TControlActionLink;
+  virtual void ActionChange(TBasicAction* sender, bool checkDefaults, TActionProperties which);
+  void ApplyActionStates(TBasicAction* sender, bool checkDefaults, TActionProperties which);
   virtual void CMFontChanged(TMessage& message);
   virtual void CMColorChanged(TMessage& message);
   virtual void CMEnabledChanged(TMessage& message);
@@ -312,6 +333,8 @@ class TControl : public TComponent {
   int FAnchorRight = 0;   // distance to the parent's right edge
   int FAnchorBottom = 0;  // distance to the parent's bottom edge
   bool FClicking = false;
+  std::unique_ptr<TControlActionLink> FActionLink;
+  int FHelpContext = 0;
 };
 
 // The shift state of a mouse message's key flags (Alt read from the keyboard).

@@ -13,6 +13,7 @@
 #include "framework/Filer.h"
 #include "framework/Stream.h"
 #include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
 #include "tests/controls/check/CheckBoxTestSupport.h"
 
 using ::testing::ElementsAre;
@@ -314,6 +315,105 @@ TEST_F(CheckBoxInput, HintIsHandedOverInTheUnicodeEncoding) {
   info.HintStr = "x";
   f.box->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_TRUE(info.HintStr.empty());
+}
+
+// ---- Linked action ----
+
+TEST_F(CheckBoxInput, LinkedActionFillsInOnlyWhatTheBoxDoesNotHaveTheFirstTime) {
+  auto* action = new TAction(f.form);
+  action->SetCaption(u"From the action");
+  action->SetHint(u"Action \u0416");
+  action->SetChecked(true);
+  action->SetHelpContext(9);
+  f.box->SetHint(u"Own hint");
+  f.box->SetAction(action);
+  EXPECT_EQ(f.box->Caption(), u"Scan recursive");  // had one: kept
+  EXPECT_EQ(f.box->Hint(), u"Own hint");
+  EXPECT_TRUE(f.box->Checked());  // was unchecked: taken
+  EXPECT_EQ(f.box->HelpContext(), 9);
+  EXPECT_THAT(f.log.Take(), IsEmpty());  // following the action is no user toggle
+
+  action->SetCaption(u"Renamed");
+  action->SetHint(u"New hint");
+  action->SetEnabled(false);
+  EXPECT_EQ(f.box->Caption(), u"Renamed");
+  EXPECT_EQ(f.box->Hint(), u"New hint");
+  EXPECT_EQ(static_cast<TControl*>(f.box)->Hint(), EncodeUnicodeHint(u"New hint"));
+  EXPECT_FALSE(f.box->Enabled());
+  action->SetVisible(false);
+  EXPECT_FALSE(f.box->Visible());
+}
+
+TEST_F(CheckBoxInput, UserToggleAndActionCheckedFollowEachOther) {
+  auto* action = new TAction(f.form);
+  f.box->SetAction(action);
+  int executed = 0;
+  action->OnExecute = [&](TObject*) { ++executed; };
+
+  // A click toggles the box, the action's Checked follows, and the click
+  // runs the action once instead of OnClick.
+  f.Send(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+  f.Send(WM_LBUTTONUP, 0, 5, 5);
+  EXPECT_TRUE(f.box->Checked());
+  EXPECT_TRUE(action->Checked());
+  EXPECT_EQ(executed, 1);
+  EXPECT_EQ(f.box->Caption(), u"Scan recursive");  // the action has none: the box keeps its own
+  EXPECT_THAT(f.log.Take(), ElementsAre("MouseDown 0", "Sound CheckSound", "MouseUp 0"));
+
+  // The action's Checked sets the box without any event.
+  action->SetChecked(false);
+  EXPECT_FALSE(f.box->Checked());
+  action->SetChecked(true);
+  EXPECT_TRUE(f.box->Checked());
+  EXPECT_EQ(executed, 1);
+  EXPECT_THAT(f.log.Take(), IsEmpty());
+
+  // Without OnExecute the click still reaches the action's Checked and fires OnClick.
+  action->OnExecute = nullptr;
+  f.Send(WM_KEYDOWN, VK_SPACE, 0, 0);
+  EXPECT_FALSE(f.box->Checked());
+  EXPECT_FALSE(action->Checked());
+  EXPECT_THAT(f.log.Take(), ElementsAre("Sound CheckSound", "Click 0"));
+
+  // Read-only: nothing changes on either side.
+  f.box->SetReadOnly(true);
+  f.box->Click();
+  EXPECT_FALSE(action->Checked());
+}
+
+TEST_F(CheckBoxInput, FreedActionLeavesTheBoxUnlinked) {
+  auto* action = new TAction(f.form);
+  action->OnExecute = [&](TObject*) { f.log.Add("Execute"); };
+  f.box->SetAction(action);
+  delete action;
+  EXPECT_EQ(f.box->Action(), nullptr);
+  f.box->Click();
+  EXPECT_TRUE(f.box->Checked());
+  EXPECT_THAT(f.log.Take(), ElementsAre("Click 1"));
+}
+
+TEST_F(CheckBoxInput, HintShowsTheActionShortCutWhenTheApplicationAsks) {
+  auto* action = new TAction(f.form);
+  action->SetShortCut(ShortCut('R', scCtrl));
+  // Every change of the action hands the box its hint again.
+  action->SetHint(u"Scan|Scan every folder");
+  f.box->SetHint(u"Scan|Scan every folder");
+  const auto shown = [&] {
+    THintInfo info;
+    info.HintStr = GetShortHint(static_cast<TControl*>(f.box)->Hint());
+    f.box->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    WideString wide;
+    EXPECT_TRUE(DecodeUnicodeHint(info.HintStr, wide));
+    return wide;
+  };
+  EXPECT_EQ(shown(), u"Scan");  // no action: no shortcut
+  f.box->SetAction(action);
+  EXPECT_EQ(shown(), u"Scan (Ctrl+R)");
+  Application->SetHintShortCuts(false);
+  EXPECT_EQ(shown(), u"Scan");
+  Application->SetHintShortCuts(true);
+  action->SetShortCut(0);  // no shortcut: no empty brackets
+  EXPECT_EQ(shown(), u"Scan");
 }
 
 TEST_F(CheckBoxInput, LinkClickFiresTheLinkAndNotTheToggle) {

@@ -11,6 +11,7 @@
 #include "controls/base/ElThemesForcedOff.h"
 #include "framework/win32/Application.h"
 #include "framework/UnicodeHint.h"
+#include "framework/win32/ActnList.h"
 #include "framework/win32/Form.h"
 #include "tests/controls/list/StatusBarTestSupport.h"
 #include "tests/support/MessageRecorder.h"
@@ -425,6 +426,57 @@ TEST_F(GraphicButtonInput, HintIsHandedOverInTheUnicodeEncoding) {
   info.HintStr = "x";
   b->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_TRUE(info.HintStr.empty());
+}
+
+// ---- Linked action ----
+
+TEST_F(GraphicButtonInput, ClickRunsTheLinkedActionOnceInsteadOfOnClick) {
+  TElGraphicButton* b = f.First();
+  auto* action = new TAction(f.form);
+  action->OnExecute = [&](TObject*) { f.log.Add("Execute"); };
+  b->SetAction(action);
+  f.ClickAt(b, 30, 12);
+  EXPECT_THAT(f.log.Take(), ElementsAre("Sound Down", "Sound Up", "Sound Click", "Execute"));
+  b->ButtonClick();
+  EXPECT_THAT(f.log.Take(), ElementsAre("Sound Click", "Execute"));
+
+  delete action;  // the button is left unlinked and clicks as before
+  EXPECT_EQ(b->Action(), nullptr);
+  f.ClickAt(b, 30, 12);
+  EXPECT_THAT(f.log.Take(), ElementsAre("Sound Down", "Sound Up", "Sound Click", "First Click"));
+}
+
+TEST_F(GraphicButtonInput, ButtonFollowsItsActionAndFillsInOnlyUnsetValuesFirst) {
+  TElGraphicButton* b = f.First();
+  auto* action = new TAction(f.form);
+  action->SetCaption(u"From the action");
+  action->SetHint(u"Pick \u0416");
+  b->SetAction(action);
+  EXPECT_EQ(b->Caption(), u"Browse");  // had one: kept
+  EXPECT_EQ(b->Hint(), u"Pick \u0416");  // had none: taken
+  EXPECT_EQ(static_cast<TControl*>(b)->Hint(), EncodeUnicodeHint(u"Pick \u0416"));
+
+  action->SetCaption(u"Renamed");
+  EXPECT_EQ(b->Caption(), u"Renamed");
+  action->SetEnabled(false);
+  EXPECT_FALSE(b->Enabled());
+  f.ClickAt(b, 30, 12);  // disabled by the action: presses do nothing
+  EXPECT_THAT(f.log.Take(), IsEmpty());
+  action->SetEnabled(true);
+  action->SetVisible(false);
+  EXPECT_FALSE(b->Visible());
+  action->SetVisible(true);
+
+  // Checked is Down for a switch; a plain button cannot be down.
+  action->SetChecked(true);
+  EXPECT_FALSE(b->Down());
+  b->SetIsSwitch(true);
+  action->SetChecked(false);
+  action->SetChecked(true);
+  EXPECT_TRUE(b->Down());
+  action->SetChecked(false);
+  EXPECT_FALSE(b->Down());
+  f.log.Take();
 }
 
 TEST_F(GraphicButtonInput, LinkOfAnHTMLCaptionClicksInsteadOfTheButton) {
