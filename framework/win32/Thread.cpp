@@ -7,17 +7,9 @@
 #include <mutex>
 
 #include "framework/win32/Application.h"
+#include "framework/win32/LastResortRoutines.h"
 
 namespace {
-enum TSyncState { ssPending, ssFinished, ssBlocked };
-
-struct TSyncRequest {
-  TThread* thread;
-  TThreadMethod method;
-  HANDLE done;  // the waiting thread's own event, set only when it blocks on it
-  std::exception_ptr exception;
-  std::atomic<int> state{ssPending};
-};
 
 // Both sides of a hand-over usually answer within microseconds, while each
 // wake-up through the system costs far more (under Wine a server round trip
@@ -136,6 +128,8 @@ bool AwaitNextRequest() {
 }
 
 }  // namespace
+
+void* ServeQueueRoutine() { return reinterpret_cast<void*>(&ServeQueue); }
 
 bool CheckSynchronize() {
   if (GetCurrentThreadId() != MainThreadID) return false;
