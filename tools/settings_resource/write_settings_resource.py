@@ -2,7 +2,9 @@
 """Writes the crash reporter's settings resource ("TOSTREL") from the readable
 settings file kept in the repository.
 
-    write_settings_resource.py SETTINGS_FILE OUTPUT_FILE
+    write_settings_resource.py SETTINGS_FILE [MORE_SETTINGS_FILE...] OUTPUT_FILE
+
+Settings of a later file replace those of earlier ones.
 
 The settings file holds one setting a line, "Name = value", where the value is
 true or false, a whole number, or a text in double quotes (backslash escapes
@@ -114,15 +116,20 @@ def resource_bytes(settings) -> bytes:
 
 
 def main(argv):
-    if len(argv) != 3:
+    if len(argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
     try:
-        data = resource_bytes(read_settings(argv[1]))
+        # Later files change the settings of earlier ones (a test build's
+        # overrides of the program's settings).
+        settings = {}
+        for path in argv[1:-1]:
+            settings.update(read_settings(path))
+        data = resource_bytes(settings)
     except (OSError, ValueError, UnicodeError) as error:
         print(f"write_settings_resource: {error}", file=sys.stderr)
         return 1
-    with open(argv[2], "wb") as f:
+    with open(argv[-1], "wb") as f:
         f.write(data)
     return 0
 

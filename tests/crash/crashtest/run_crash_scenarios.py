@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""Runs the crash-test build of Ravelin once per scenario under Wine, each in
+a directory of its own, and checks what the crash reporter left: the catch
+point and outcome its handler logged, whether the process survived, and the
+bug report it appended to "bugreport.txt".
+
+usage: run_crash_scenarios.py EXE WINE_RUN REPORT [SCENARIO...]"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ET
+
+SOURCE = "CrashScenarios.cpp"
+
+
+class Scenario:
+    def __init__(self, name, catch_point, exit_code, exception_class, message, raiser, context=False,
+                 reports=1, kind=0, log=()):
+        self.name, self.catch_point, self.exit_code = name, catch_point, exit_code
+        self.exception_class, self.message, self.raiser = exception_class, message, raiser
+        self.context, self.reports, self.kind, self.log = context, reports, kind, log
+
+
+SCENARIOS = [
+    Scenario("event-handler", 5, 0, "EConvertError", "crash test: event handler.", "RaiseInEventHandler"),
+    Scenario("window-procedure", 5, 0, "EConvertError", "crash test: window procedure.", "TRaisingForm::WndProc"),
+    Scenario("access-violation", 14, 1, "EAccessViolation", "Access violation at address", "WriteToForbiddenMemory",
+             context=True),
+    Scenario("divide-by-zero", 14, 1, "EDivByZero", "Division by zero.", "DivideByZero", context=True),
+    Scenario("stack-overflow", 14, 1, "EStackOverflow", "Stack overflow.", "RecurseWithoutEnd", context=True),
+    Scenario("terminate", 2, 1, "BcbTermination", "Abnormal program termination.", "TerminateAbnormally"),
+    Scenario("worker-body", 17, 0, "EConvertError", "crash test: worker body.", "TFailingBodyThread::Execute"),
+    Scenario("hand-over", 10, 0, "EConvertError", "crash test: hand-over.", "THandOverThread::RaiseOnMainThread",
+             log=("hand-over returned",)),
+    Scenario("last-chance", 13, 0, "EConvertError", "crash test: last chance.", "TLastChanceThread::DoTerminate"),
+    Scenario("raw-thread", 16, 0, "EConvertError", "crash test: raw thread.", "RawThreadProcedure"),
+    Scenario("repeat", 5, 0, "EConvertError", "crash test: event handler.", "RaiseInEventHandler", reports=2),
+    Scenario("freeze", 1, 0, None, "The application seems to be frozen.", "RunStep", kind=1),
+]
+
+HEADER_ORDER = ["date/time", "computer name", "user name", "operating system", "system language",
+                "system up time", "program up time", "processor", "physical memory", "free disk space",
+                "display mode", "process id", "allocated memory", "command line", "executable",
+                "exec. date/time", "compiled with", "Ostrel version", "callstack crc", "exception number"]
+
+
+def header_of(report):
+    fields = []
+    for line in report.split("\r\n"):
+        if not line:
+            break
+        name, sep, value = line.partition(": ")
+        if sep:
+            fields.append((name.rstrip(), value))
+    return fields
+
+
+def sections_of(report):
+    sections, name = {}, None
+    for block in report.split("\r\n\r\n")[1:]:
+        lines = block.split("\r\n")
+        name = lines[0].rstrip(":")
+        sections[name] = lines[1:]
+    return sections
+
+
+def run(exe, wine_run, scenario):
+    directory = tempfile.mkdtemp(prefix="crash-" + scenario.name + "-")
+    target = os.path.join(directory, os.path.basename(exe))
+    shutil.copy(exe, target)
+    started = time.time()
+    try:
+        process = subprocess.run([wine_run, target, "/crashtest:" + scenario.name], cwd=directory,
+                                 capture_output=True, timeout=180)
+        exit_code = process.returncode
+    except subprocess.TimeoutExpired:
+        exit_code = None
+    # Wine may return before the last write of a detached child lands.
+    for _ in range(20):
+        if os.path.exists(os.path.join(directory, "bugreport.txt")):
+            break
+        time.sleep(0.25)
+    read = lambda name: open(os.path.join(directory, name), encoding="cp1252", newline="").read() \
+        if os.path.exists(os.path.join(directory, name)) else ""
+    result = exit_code, read("crashtest.log"), read("bugreport.txt"), time.time() - started
+    shutil.rmtree(directory, ignore_errors=True)
+    return result
+
+
+def check_scenario(exe, wine_run, s, check):
+    exit_code, log, reports, seconds = run(exe, wine_run, s)
+    print("-- %s: exit %s after %.1f s" % (s.name, exit_code, seconds))
+    check(s.name, "exit code", exit_code == s.exit_code, "exit code %s, expected %s" % (exit_code, s.exit_code))
+    logged = re.findall(r"^report kind=(\d+) catchpoint=(\d+) continue=(\d)", log, re.M)
+    check(s.name, "catch point", len(logged) == s.reports and all(int(c) == s.catch_point and int(k) == s.kind
+                                                                  for k, c, _ in logged),
+          "logged %s, expected %d x catch point %d kind %d" % (logged, s.reports, s.catch_point, s.kind))
+    check(s.name, "survival", ("survived" in log) == (s.exit_code == 0), "log: %r" % log)
+    for line in s.log:
+        check(s.name, "log line " + line, line in log, "log: %r" % log)
+    texts = [r for r in reports.split("\r\n\r\n\r\n") if r.startswith("date/time")] if reports else []
+    if not check(s.name, "one report in the file", len(texts) == 1, "%d reports in %r" % (len(texts), reports[:400])):
+        return
+    report = texts[0]
+    header = dict(header_of(report))
+    names = [n for n, _ in header_of(report)]
+    present = [n for n in HEADER_ORDER if n in names]
+    check(s.name, "header order", present == [n for n in names if n in HEADER_ORDER] and
+          {"date/time", "executable", "process id", "callstack crc", "exception number"} <= set(names),
+          "header names %s" % names)
+    check(s.name, "callstack crc", re.fullmatch(r"(\$[0-9a-f]{8}, ){2}\$[0-9a-f]{8}", header.get("callstack crc", ""))
+          is not None, "callstack crc %r" % header.get("callstack crc"))
+    if s.exception_class:
+        check(s.name, "exception class", header.get("exception class") == s.exception_class,
+              "exception class %r" % header.get("exception class"))
+    check(s.name, "exception message", s.message in header.get("exception message", ""),
+          "exception message %r" % header.get("exception message"))
+    if s.reports > 1:
+        check(s.name, "merged count", header.get("count") == str(s.reports), "count %r" % header.get("count"))
+        check(s.name, "count after callstack crc", names.index("count") == names.index("callstack crc") + 1,
+              "header names %s" % names)
+    sections = sections_of(report)
+    threads = [n for n in sections if "$" in n and n not in ("cpu registers", "stack dump", "disassembling")]
+    check(s.name, "thread sections", len(threads) >= 2 and any(n.startswith("main thread") for n in threads),
+          "sections %s" % list(sections))
+    failing = sections[threads[0]] if threads else []
+    raiser_lines = [l for l in failing if s.raiser in l]
+    check(s.name, "raising function in the failing thread's stack",
+          any(SOURCE in l and re.search(r"line \d+|\(\d+\)|\b\d+\b", l) for l in raiser_lines),
+          "failing thread %r:\n%s" % (threads[:1], "\n".join(failing[:12])))
+    for name in ("modules", "processes", "hardware", "disassembling"):
+        check(s.name, "section " + name, name in sections and len(sections[name]) > 0, "sections %s" % list(sections))
+    check(s.name, "no placeholder left", "will be calculated soon" not in report, "a placeholder remained")
+    check(s.name, "disassembly marks a line", any(">" in l for l in sections.get("disassembling", [])),
+          "disassembling:\n%s" % "\n".join(sections.get("disassembling", [])[:20]))
+    if s.context:
+        regs = sections.get("cpu registers", [])
+        check(s.name, "cpu registers", len(regs) == 9 and regs[6].startswith("eip = "), "cpu registers %r" % regs)
+        dump = sections.get("stack dump", [])
+        check(s.name, "stack dump", 0 < len(dump) <= 20 and re.match(r"[0-9a-f]{8}  ", dump[0] or ""),
+              "stack dump %r" % dump[:3])
+
+
+def main():
+    exe, wine_run, report = sys.argv[1:4]
+    wanted = set(sys.argv[4:])
+    cases = []
+
+    def check(scenario, name, ok, detail):
+        cases.append(("%s: %s" % (scenario, name), ok, detail))
+        print(("ok    " if ok else "FAIL  ") + "%s: %s" % (scenario, name) + ("" if ok else ": " + detail))
+        return ok
+
+    for scenario in SCENARIOS:
+        if not wanted or scenario.name in wanted:
+            check_scenario(exe, wine_run, scenario, check)
+
+    suite = ET.Element("testsuite", name="crash_scenarios", tests=str(len(cases)),
+                       failures=str(sum(1 for c in cases if not c[1])))
+    for name, ok, detail in cases:
+        case = ET.SubElement(suite, "testcase", name=name, classname="CrashScenarios")
+        if not ok:
+            ET.SubElement(case, "failure", message=detail)
+    root = ET.Element("testsuites")
+    root.append(suite)
+    os.makedirs(os.path.dirname(report) or ".", exist_ok=True)
+    ET.ElementTree(root).write(report, encoding="utf-8", xml_declaration=True)
+    return 0 if all(c[1] for c in cases) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
