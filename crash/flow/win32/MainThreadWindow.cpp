@@ -32,8 +32,7 @@ std::unique_ptr<TMainThreadWindow> TMainThreadWindow::Create() {
   if (RegisterClassW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
   std::unique_ptr<TMainThreadWindow> owner(new TMainThreadWindow());
   // Message-only: no other program enumerates it or sends it broadcasts.
-  owner->FWindow =
-      CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, owner.get());
+  owner->FWindow = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, owner.get());
   if (owner->FWindow == nullptr) return nullptr;
   return owner;
 }
