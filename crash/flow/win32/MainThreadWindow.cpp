@@ -19,6 +19,16 @@ HINSTANCE OwnModule() {
                      reinterpret_cast<LPCWSTR>(&OwnModule), &module);
   return module;
 }
+
+// The pausing's hooks belong to another part of the reporter: what they throw stops here.
+template <typename Hook>
+bool RunHook(const Hook& hook) {
+  try {
+    return hook();
+  } catch (...) {
+    return false;
+  }
+}
 }  // namespace
 
 std::atomic<TMainThreadWindow*> TMainThreadWindow::FCurrent{nullptr};
@@ -63,11 +73,20 @@ bool TMainThreadWindow::Probe() const {
 }
 
 bool TMainThreadWindow::Call(const std::function<void()>& call) {
-  const TMainThreadPauseHooks hooks = PauseHooks();
+  TMainThreadPauseHooks hooks;
+  try {
+    hooks = PauseHooks();
+  } catch (...) {
+    // Without the hooks a paused main thread fails the probe below.
+  }
   // A paused main thread answers nothing: it is let go before the probe.
-  const bool wasPaused = hooks.LetGo && hooks.LetGo();
+  const bool wasPaused = RunHook([&] { return hooks.LetGo && hooks.LetGo(); });
   auto pauseAgain = OnScopeExit([&] {
-    if (wasPaused && hooks.PauseAgain) hooks.PauseAgain();
+    if (wasPaused && hooks.PauseAgain)
+      RunHook([&] {
+        hooks.PauseAgain();
+        return true;
+      });
   });
   if (!Probe()) return false;
   return SendMessageW(FWindow, kCallMessage, 0, reinterpret_cast<LPARAM>(&call)) == 1;

@@ -69,15 +69,18 @@ struct TPauseCase {
   const char* name;
   bool paused;   // the main thread waits to be let go before it serves messages
   bool serving;  // it serves messages at all
+  bool hookThrows;
   bool called;
   std::vector<std::string> steps;
 };
 
 TEST(MainThreadWindow, APausedMainThreadIsLetGoForTheCallAndPausedAgain) {
   const TPauseCase cases[] = {
-      {"paused", true, true, true, {"let go", "call", "pause again"}},
-      {"paused and busy", true, false, false, {"let go", "pause again"}},
-      {"running", false, true, true, {"let go", "call"}},
+      {"paused", true, true, false, true, {"let go", "call", "pause again"}},
+      {"paused and busy", true, false, false, false, {"let go", "pause again"}},
+      {"running", false, true, false, true, {"let go", "call"}},
+      // A failing hook counts as a thread that was not paused.
+      {"failing hook", false, true, true, true, {"let go", "call"}},
   };
   for (const TPauseCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -88,6 +91,7 @@ TEST(MainThreadWindow, APausedMainThreadIsLetGoForTheCallAndPausedAgain) {
     window->SetPauseHooks({[&] {
                              steps.push_back("let go");
                              SetEvent(letGo.Get());
+                             if (c.hookThrows) throw std::runtime_error("pausing failed");
                              return c.paused;
                            },
                            [&] { steps.push_back("pause again"); }});
