@@ -19,6 +19,8 @@ namespace {
 
 using TCreateThread = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD);
 using TQueueUserWorkItem = BOOL(WINAPI*)(LPTHREAD_START_ROUTINE, PVOID, ULONG);
+using TRuntimeThreadRoutine = unsigned(__stdcall*)(void*);
+using TBeginThreadEx = uintptr_t(__cdecl*)(void*, unsigned, TRuntimeThreadRoutine, void*, unsigned, unsigned*);
 
 // The exit code of a thread whose procedure was left by an exception, as
 // the framework's own thread entry gives.
@@ -33,6 +35,7 @@ struct THookState {
   // Set once, never cleared: a call already inside a hook still needs them.
   std::atomic<TCreateThread> CreateThread{nullptr};
   std::atomic<TQueueUserWorkItem> QueueUserWorkItem{nullptr};
+  std::atomic<TBeginThreadEx> BeginThreadEx{nullptr};
   HMODULE RuntimeModule = nullptr;
   bool Active = false;
 };
@@ -42,6 +45,10 @@ THookState& State() {
   static THookState* const state = new THookState;
   return *state;
 }
+
+// The return address of a _beginthreadex call in progress on this thread,
+// for the CreateThread it makes.
+thread_local uintptr_t tRuntimeCaller = 0;
 
 // What a wrapped thread or work item is to run.
 struct TStartRecord {
@@ -81,6 +88,7 @@ bool PlausibleFrame(void* const* frame, void* const* below) {
 // thread object), so that the creator is the code that asked for the thread.
 // hookFrame: the hook's own frame, whose link is the caller's frame.
 uintptr_t CreationAddress(void* returnAddress, void* const* hookFrame, bool frameworkThread) {
+  if (tRuntimeCaller != 0) return tRuntimeCaller;
   int skip = frameworkThread ? 1 : 0;
   if (State().RuntimeModule != nullptr && ModuleOf(returnAddress) == State().RuntimeModule) ++skip;
   void* address = returnAddress;
@@ -128,20 +136,37 @@ bool WithThreadList(Work work) {
   return true;
 }
 
+// The thread's procedure has returned: it leaves the list and the pause.
+void ForgetThread() {
+  const DWORD self = GetCurrentThreadId();
+  TCreatedThreads::Instance().Remove(self);
+  WithThreadList([&](TThreadInfoBuffer& list) { list.RecordThreadInfo(self, nullptr, "", 0, 0, ""); });
+}
+
 DWORD WINAPI ThreadWrapper(void* parameter) {
   const TStartRecord start = *static_cast<TStartRecord*>(parameter);
   delete static_cast<TStartRecord*>(parameter);
-  const DWORD self = GetCurrentThreadId();
   if (start.FrameworkThread) {
     // Known only now: during the CreateThread call the object was still in
     // its base constructor, and it is resumed only once complete.
     WithThreadList([&](TThreadInfoBuffer& list) {
-      list.RecordThreadInfo(self, nullptr, "", 0, 0, static_cast<TThread*>(start.Parameter)->ClassName());
+      list.RecordThreadInfo(GetCurrentThreadId(), nullptr, "", 0, 0,
+                            static_cast<TThread*>(start.Parameter)->ClassName());
     });
   }
   const DWORD result = RunGuarded(start);
-  TCreatedThreads::Instance().Remove(self);
-  WithThreadList([&](TThreadInfoBuffer& list) { list.RecordThreadInfo(self, nullptr, "", 0, 0, ""); });
+  ForgetThread();
+  return result;
+}
+
+// The procedure given to _beginthreadex, inside the runtime's own start code:
+// an exception cannot be caught outside that code (it has no unwind
+// information of ours), and the runtime ends the thread without returning.
+unsigned __stdcall RuntimeThreadWrapper(void* parameter) {
+  const TStartRecord start = *static_cast<TStartRecord*>(parameter);
+  delete static_cast<TStartRecord*>(parameter);
+  const DWORD result = RunGuarded(start);
+  ForgetThread();
   return result;
 }
 
@@ -199,6 +224,21 @@ BOOL WINAPI HookedQueueUserWorkItem(LPTHREAD_START_ROUTINE routine, PVOID contex
   return FALSE;
 }
 
+__attribute__((noinline)) uintptr_t __cdecl HookedBeginThreadEx(void* security, unsigned stackSize,
+                                                                TRuntimeThreadRoutine routine, void* parameter,
+                                                                unsigned flags, unsigned* threadId) {
+  const TBeginThreadEx original = State().BeginThreadEx.load();
+  auto* start = new (std::nothrow) TStartRecord{reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                                                    reinterpret_cast<void (*)()>(routine)),
+                                                parameter, false};
+  if (start == nullptr) return original(security, stackSize, routine, parameter, flags, threadId);
+  tRuntimeCaller = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+  const uintptr_t thread = original(security, stackSize, RuntimeThreadWrapper, start, flags, threadId);
+  tRuntimeCaller = 0;
+  if (thread == 0) delete start;
+  return thread;
+}
+
 LONG CALLBACK NamingHandler(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
   if (record == nullptr || record->ExceptionCode != kThreadNamingException) return EXCEPTION_CONTINUE_SEARCH;
@@ -218,26 +258,36 @@ TThreadCreationHooks::~TThreadCreationHooks() { Uninstall(); }
 bool TThreadCreationHooks::Install() {
   THookState& state = State();
   if (FInstalled) return true;
+  void* createThread = nullptr;
+  void* queueWorkItem = nullptr;
+  void* beginThreadEx = nullptr;
   {
     std::unique_lock<std::shared_mutex> hold(state.Lock);
     if (state.Active) return false;
-    void* createThread = ExportedFunction("kernel32.dll", "CreateThread");
-    void* queueWorkItem = ExportedFunction("kernel32.dll", "QueueUserWorkItem");
+    createThread = ExportedFunction("kernel32.dll", "CreateThread");
+    queueWorkItem = ExportedFunction("kernel32.dll", "QueueUserWorkItem");
     if (createThread == nullptr) return false;
-    state.CreateThread = reinterpret_cast<TCreateThread>(createThread);
-    state.QueueUserWorkItem = reinterpret_cast<TQueueUserWorkItem>(queueWorkItem);
+    // The routines behind any export stub: the stub's own cell is redirected too.
+    state.CreateThread = reinterpret_cast<TCreateThread>(ResolveRoutineEntry(createThread));
+    state.QueueUserWorkItem = reinterpret_cast<TQueueUserWorkItem>(ResolveRoutineEntry(queueWorkItem));
     state.RuntimeModule = ModuleOf(ResolveRoutineEntry(reinterpret_cast<void*>(&_beginthreadex)));
+    beginThreadEx = state.RuntimeModule != nullptr
+                        ? reinterpret_cast<void*>(GetProcAddress(state.RuntimeModule, "_beginthreadex"))
+                        : nullptr;
+    state.BeginThreadEx = reinterpret_cast<TBeginThreadEx>(ResolveRoutineEntry(beginThreadEx));
     state.Threads = FThreads;
     state.Report = FReport;
     state.Active = true;
   }
   // From here the hooks may run: the state above is complete.
-  FCreateThread = std::make_unique<TImportRedirect>(
-      reinterpret_cast<void*>(state.CreateThread.load()), reinterpret_cast<void*>(&HookedCreateThread));
-  if (state.QueueUserWorkItem.load() != nullptr)
-    FQueueWorkItem = std::make_unique<TImportRedirect>(reinterpret_cast<void*>(state.QueueUserWorkItem.load()),
-                                                       reinterpret_cast<void*>(&HookedQueueUserWorkItem));
+  FCreateThread = std::make_unique<TImportRedirect>(createThread, reinterpret_cast<void*>(&HookedCreateThread));
+  if (queueWorkItem != nullptr)
+    FQueueWorkItem =
+        std::make_unique<TImportRedirect>(queueWorkItem, reinterpret_cast<void*>(&HookedQueueUserWorkItem));
+  if (beginThreadEx != nullptr)
+    FBeginThreadEx = std::make_unique<TImportRedirect>(beginThreadEx, reinterpret_cast<void*>(&HookedBeginThreadEx));
   FInstalled = true;
+  if (FBeginThreadEx) FBeginThreadEx->Apply();
   const bool redirected = FCreateThread->Apply() > 0;
   if (FQueueWorkItem) FQueueWorkItem->Apply();
   FNamingHandler = AddVectoredExceptionHandler(1, NamingHandler);
@@ -254,6 +304,7 @@ void TThreadCreationHooks::Uninstall() {
   FNamingHandler = nullptr;
   FCreateThread.reset();
   FQueueWorkItem.reset();
+  FBeginThreadEx.reset();
   THookState& state = State();
   std::unique_lock<std::shared_mutex> hold(state.Lock);
   state.Active = false;

@@ -1,8 +1,9 @@
 #pragma once
 // Every thread and work item the process starts runs inside the reporter's
 // frame: CreateThread and QueueUserWorkItem are redirected in the import
-// tables of every loaded module (the C runtime's _beginthreadex included, it
-// calls CreateThread from its own module). A new thread is entered in the
+// tables of every loaded module (the C runtime's own call included), and so
+// is the runtime's _beginthreadex, whose procedure needs a frame of its own
+// inside the runtime's start code. A new thread is entered in the
 // thread-information list with its creator and creation address; an
 // exception escaping its procedure (or a work item) goes to the report
 // callback; its entry leaves the list when the procedure returns. The
@@ -54,6 +55,7 @@ class TThreadCreationHooks {
   TThreadFailureReport FReport;
   std::unique_ptr<TImportRedirect> FCreateThread;
   std::unique_ptr<TImportRedirect> FQueueWorkItem;
+  std::unique_ptr<TImportRedirect> FBeginThreadEx;
   void* FNamingHandler = nullptr;
   bool FInstalled = false;
 };

@@ -63,10 +63,14 @@ BOOL WINAPI PausingPeekMessageW(LPMSG message, HWND window, UINT first, UINT las
   return result;
 }
 
+// The export (maybe a stub, whose cell is redirected too) and, kept for
+// the redirected calls, the routine behind it.
 template <typename Function>
-void Remember(std::atomic<Function>& original, const char* name) {
-  if (original.load() == nullptr)
-    original = reinterpret_cast<Function>(ExportedFunction("user32.dll", name));
+void* Remember(std::atomic<Function>& original, const char* name) {
+  void* exported = ExportedFunction("user32.dll", name);
+  if (original.load() == nullptr && exported != nullptr)
+    original = reinterpret_cast<Function>(ResolveRoutineEntry(exported));
+  return exported;
 }
 
 }  // namespace
@@ -86,26 +90,26 @@ TThreadPause::~TThreadPause() {
 }
 
 bool TThreadPause::RedirectMessageFunctions() {
-  if (FRedirected) return true;
+  if (FRedirected) return FUsable;
   if (!FMainEvent || !FOthersEvent) return false;
   TPauseState& state = State();
+  void* exports[4] = {};
   {
     std::unique_lock<std::shared_mutex> hold(state.Lock);
     if (state.Active != nullptr) return false;
-    Remember(state.GetMessageA, "GetMessageA");
-    Remember(state.GetMessageW, "GetMessageW");
-    Remember(state.PeekMessageA, "PeekMessageA");
-    Remember(state.PeekMessageW, "PeekMessageW");
-    if (!state.GetMessageA.load() || !state.GetMessageW.load() || !state.PeekMessageA.load() ||
-        !state.PeekMessageW.load())
-      return false;
+    exports[0] = Remember(state.GetMessageA, "GetMessageA");
+    exports[1] = Remember(state.GetMessageW, "GetMessageW");
+    exports[2] = Remember(state.PeekMessageA, "PeekMessageA");
+    exports[3] = Remember(state.PeekMessageW, "PeekMessageW");
+    for (void* exported : exports)
+      if (exported == nullptr) return false;
     state.Active = this;
   }
   const std::pair<void*, void*> functions[] = {
-      {reinterpret_cast<void*>(state.GetMessageA.load()), reinterpret_cast<void*>(&PausingGetMessageA)},
-      {reinterpret_cast<void*>(state.GetMessageW.load()), reinterpret_cast<void*>(&PausingGetMessageW)},
-      {reinterpret_cast<void*>(state.PeekMessageA.load()), reinterpret_cast<void*>(&PausingPeekMessageA)},
-      {reinterpret_cast<void*>(state.PeekMessageW.load()), reinterpret_cast<void*>(&PausingPeekMessageW)},
+      {exports[0], reinterpret_cast<void*>(&PausingGetMessageA)},
+      {exports[1], reinterpret_cast<void*>(&PausingGetMessageW)},
+      {exports[2], reinterpret_cast<void*>(&PausingPeekMessageA)},
+      {exports[3], reinterpret_cast<void*>(&PausingPeekMessageW)},
   };
   std::size_t slots = 0;
   for (const auto& function : functions) {
@@ -113,7 +117,8 @@ bool TThreadPause::RedirectMessageFunctions() {
     slots += FRedirects.back()->Apply();
   }
   FRedirected = true;
-  return slots > 0;
+  FUsable = slots > 0;
+  return FUsable;
 }
 
 bool TThreadPause::Pause(DWORD completionThreadId) {

@@ -54,4 +54,5 @@ class TThreadPause {
   bool FMainPaused = false;
   std::vector<std::unique_ptr<TImportRedirect>> FRedirects;
   bool FRedirected = false;
+  bool FUsable = false;  // some module's calls reach the redirections
 };
