@@ -6,22 +6,39 @@ TCreatedThreads& TCreatedThreads::Instance() {
   return *instance;
 }
 
-void TCreatedThreads::Add(DWORD threadId) {
+void TCreatedThreads::Add(DWORD threadId, HANDLE thread) {
+  HANDLE own = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &own, SYNCHRONIZE, FALSE, 0)) return;
   std::lock_guard<std::mutex> guard(FLock);
-  FIds.insert(threadId);
+  auto& slot = FThreads[threadId];
+  if (slot != nullptr) CloseHandle(slot);  // an ended thread whose id came round again
+  slot = own;
 }
 
 void TCreatedThreads::Remove(DWORD threadId) {
   std::lock_guard<std::mutex> guard(FLock);
-  FIds.erase(threadId);
+  const auto found = FThreads.find(threadId);
+  if (found == FThreads.end()) return;
+  CloseHandle(found->second);
+  FThreads.erase(found);
 }
 
 bool TCreatedThreads::Contains(DWORD threadId) {
   std::lock_guard<std::mutex> guard(FLock);
-  return FIds.count(threadId) != 0;
+  return FThreads.count(threadId) != 0;
 }
 
 std::vector<DWORD> TCreatedThreads::Snapshot() {
   std::lock_guard<std::mutex> guard(FLock);
-  return std::vector<DWORD>(FIds.begin(), FIds.end());
+  std::vector<DWORD> ids;
+  for (auto at = FThreads.begin(); at != FThreads.end();) {
+    if (WaitForSingleObject(at->second, 0) == WAIT_OBJECT_0) {
+      CloseHandle(at->second);
+      at = FThreads.erase(at);
+    } else {
+      ids.push_back(at->first);
+      ++at;
+    }
+  }
+  return ids;
 }

@@ -179,7 +179,7 @@ DWORD WINAPI WorkItemWrapper(void* parameter) {
 void RecordCreation(DWORD threadId, HANDLE thread, uintptr_t creationAddress) {
   const DWORD error = GetLastError();
   try {
-    TCreatedThreads::Instance().Add(threadId);
+    TCreatedThreads::Instance().Add(threadId, thread);
   } catch (...) {
   }
   WithThreadList([&](TThreadInfoBuffer& list) {

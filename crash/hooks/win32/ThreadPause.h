@@ -30,8 +30,12 @@ class TThreadPause {
   // Lets every paused thread go, then removes the redirections.
   ~TThreadPause();
 
-  // False when the message functions could not be redirected (another
-  // instance holds them, or no module imports them): nothing is paused.
+  // Redirects the message functions now rather than at the first pause: a
+  // thread already waiting inside the system's function when they are
+  // redirected passes its next message before it can stop. False when they
+  // cannot be (another instance holds them, or no module imports them).
+  bool Prepare() { return RedirectMessageFunctions(); }
+  // False when the message functions are not redirected: nothing is paused.
   bool Pause(DWORD completionThreadId);
   void Resume();
   // Runs call with the main thread let go (it may serve a sent message
