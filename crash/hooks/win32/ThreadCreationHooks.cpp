@@ -110,7 +110,11 @@ void Report(const std::exception_ptr& exception) {
   failure.ThreadId = GetCurrentThreadId();
   failure.CatchPoint = cpThreadProcedure;
   failure.CanContinue = true;
-  report(failure);
+  try {
+    report(failure);
+  } catch (...) {
+    // The reporter's own failure never ends the thread differently.
+  }
 }
 
 DWORD RunGuarded(const TStartRecord& start) {

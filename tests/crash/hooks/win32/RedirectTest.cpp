@@ -8,7 +8,10 @@
 
 #include "crash/hooks/win32/CallRedirect.h"
 #include "crash/hooks/win32/ImportRedirect.h"
+#include "crash/map/MapFile.h"
+#include "crash/map/win32/ModuleList.h"
 #include "framework/win32/InterceptionPoint.h"
+#include "framework/win32/Thread.h"
 
 namespace {
 
@@ -158,6 +161,30 @@ TEST(CallRedirect, ARoutineWithoutTheCallIsLeftAlone) {
   EXPECT_FALSE(redirect.Apply());
   EXPECT_TRUE(redirect.Undo());
   EXPECT_EQ(NoCall(1), 3);
+}
+
+// The framework's hand-over routines as this program's map names them.
+void* FrameworkRoutine(const std::string& name) {
+  const auto map = TModuleList::Instance().MapOfAddress(
+      static_cast<TAddress>(reinterpret_cast<uintptr_t>(&CheckSynchronize)));
+  if (!map) return nullptr;
+  for (const TMfPublic& routine : map->Publics)
+    if (routine.Code && routine.Name.find(name) != std::string::npos)
+      return reinterpret_cast<void*>(static_cast<uintptr_t>(routine.Address));
+  return nullptr;
+}
+
+TEST(CallRedirect, FindsTheFrameworksCallOfTheSynchronizedMethod) {
+  void* serveQueue = FrameworkRoutine("ServeQueue");
+  void* callMethod = FrameworkRoutine("CallSynchronizedMethod");
+  ASSERT_NE(serveQueue, nullptr);
+  ASSERT_NE(callMethod, nullptr);
+  void* site = FindRelativeCall(serveQueue, callMethod);
+  ASSERT_NE(site, nullptr);
+  EXPECT_GT(site, serveQueue);
+  TCallRedirect redirect(serveQueue, callMethod, reinterpret_cast<void*>(&Tripled));
+  EXPECT_EQ(redirect.CallSite(), site);
+  EXPECT_EQ(redirect.Original(), callMethod);
 }
 
 }  // namespace
