@@ -189,15 +189,22 @@ TThread::TThread(bool createSuspended) {
   FSyncEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (FSyncEvent == nullptr)
     throw EThread("Thread creation error: " + SysErrorMessage(GetLastError()));
-  unsigned id = 0;
+  DWORD id = 0;
   // Always made suspended, so nothing runs before the object is complete.
-  const uintptr_t handle = _beginthreadex(nullptr, 0, ThreadStartEntry, this, CREATE_SUSPENDED, &id);
-  if (handle == 0) {
+  // CreateThread itself, so that whoever watches thread creation sees the
+  // thread object as the parameter; the C runtime (msvcrt.dll) sets up its
+  // per-thread data on first use for any thread, and the static threading
+  // library does the same for threads it did not start.
+  const HANDLE handle = CreateThread(nullptr, 0,
+                                     reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                                         reinterpret_cast<void (*)()>(&ThreadStartEntry)),
+                                     this, CREATE_SUSPENDED, &id);
+  if (handle == nullptr) {
     const DWORD error = GetLastError();
     CloseHandle(FSyncEvent);
     throw EThread("Thread creation error: " + SysErrorMessage(error));
   }
-  FHandle = reinterpret_cast<HANDLE>(handle);
+  FHandle = handle;
   FThreadID = id;
   FSuspended = true;
   if (!createSuspended) Resume();
