@@ -17,7 +17,7 @@ std::string RecordName(DWORD processId) {
 
 }  // namespace
 
-bool WriteRestartRecord(HANDLE newProcess, DWORD newProcessId, DWORD oldProcessId, const TExceptionHistory& history) {
+bool WriteRestartRecord(HANDLE newProcess, DWORD newProcessId, DWORD oldProcessId, const TRestartHistory& history) {
   TKernelHandle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TRestartRecord),
                                            RecordName(newProcessId).c_str()));
   if (!mapping) return false;
@@ -34,7 +34,7 @@ bool WriteRestartRecord(HANDLE newProcess, DWORD newProcessId, DWORD oldProcessI
   return true;
 }
 
-bool TakeOverRestartRecord(TExceptionHistory& history) {
+bool TakeOverRestartRecord(TRestartHistory& history) {
   TKernelHandle mapping(OpenFileMappingA(FILE_MAP_READ, FALSE, RecordName(GetCurrentProcessId()).c_str()));
   if (!mapping) return false;
   TMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(TRestartRecord)));

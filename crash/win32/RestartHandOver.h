@@ -8,20 +8,20 @@
 #include <array>
 #include <cstdint>
 
-using TExceptionHistory = std::array<std::uint64_t, 10>;
+using TRestartHistory = std::array<std::uint64_t, 10>;
 
 #pragma pack(push, 4)
 struct TRestartRecord {
   DWORD OldProcessId;
   DWORD MappingInNewProcess;
-  TExceptionHistory History;
+  TRestartHistory History;
 };
 #pragma pack(pop)
 
 // Written by the old process for its suspended successor; the block stays
 // alive through the handle duplicated into the new process. False on failure.
-bool WriteRestartRecord(HANDLE newProcess, DWORD newProcessId, DWORD oldProcessId, const TExceptionHistory& history);
+bool WriteRestartRecord(HANDLE newProcess, DWORD newProcessId, DWORD oldProcessId, const TRestartHistory& history);
 
 // At start-up: when a record for this process exists, closes the handle kept
 // for it, waits until the old process has ended and hands back its history.
-bool TakeOverRestartRecord(TExceptionHistory& history);
+bool TakeOverRestartRecord(TRestartHistory& history);

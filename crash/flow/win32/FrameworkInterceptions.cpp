@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstring>
 
+#include "crash/flow/ExceptionDescription.h"
 #include "crash/flow/win32/ReportException.h"
+#include "crash/hooks/win32/CallRedirect.h"
 #include "crash/flow/win32/ThrowRecords.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/LastResortRoutines.h"
@@ -53,6 +55,17 @@ void ThreadLastChanceHook(const std::exception_ptr* exception) {
   Report(*exception, cpLastChance, nullptr, GetCurrentThreadId() != MainThreadID);
 }
 
+// The call of the synchronised method inside the hand-over: what it raised
+// is reported here and the waiting thread goes on; an EAbort is passed on.
+std::atomic<void (*)(TSyncRequest*)> gOriginalCallSynchronized{nullptr};
+
+void CallSynchronizedHook(TSyncRequest* request) {
+  gOriginalCallSynchronized.load()(request);
+  if (!request->exception || TExceptionDescription(request->exception).InheritsFrom("EAbort")) return;
+  Report(request->exception, cpSynchronize, request->thread, true);
+  request->exception = nullptr;
+}
+
 void RunThreadBodyHook(TThread* thread) {
   gOriginalRunThreadBody.load()(thread);
   // What escaped Execute stays with the thread; the method counts as returned.
@@ -65,7 +78,7 @@ TFrameworkInterceptions::TFrameworkInterceptions() = default;
 TFrameworkInterceptions::~TFrameworkInterceptions() { Uninstall(); }
 
 int TFrameworkInterceptions::Install() {
-  if (!FEntryJumps.empty()) return static_cast<int>(FEntryJumps.size());
+  if (!FEntryJumps.empty() || FSynchronizedCall) return static_cast<int>(FEntryJumps.size()) + (FSynchronizedCall ? 1 : 0);
   struct TEntry {
     void* routine;
     void* replacement;
@@ -81,15 +94,27 @@ int TFrameworkInterceptions::Install() {
   };
   for (const TEntry& entry : entries) {
     auto patch = std::make_unique<TEntryJumpPatch>(entry.routine, entry.replacement, entry.keepOriginal);
-    if (entry.keepOriginal && patch->Original() == nullptr) continue;
+    // The way to the original is built as the patch goes in; patches go in
+    // before other threads run, so nobody meets the hook without it.
+    if (!patch->Apply()) continue;
     if (entry.replacement == reinterpret_cast<void*>(&RunThreadBodyHook))
       gOriginalRunThreadBody.store(reinterpret_cast<void (*)(TThread*)>(patch->Original()));
-    if (patch->Apply()) FEntryJumps.push_back(std::move(patch));
+    FEntryJumps.push_back(std::move(patch));
   }
-  return static_cast<int>(FEntryJumps.size());
+  auto call = std::make_unique<TCallRedirect>(ServeQueueRoutine(), reinterpret_cast<void*>(&CallSynchronizedMethod),
+                                              reinterpret_cast<void*>(&CallSynchronizedHook));
+  if (call->Found()) {
+    gOriginalCallSynchronized.store(reinterpret_cast<void (*)(TSyncRequest*)>(call->Original()));
+    if (call->Apply()) FSynchronizedCall = std::move(call);
+  }
+  return static_cast<int>(FEntryJumps.size()) + (FSynchronizedCall ? 1 : 0);
 }
 
 void TFrameworkInterceptions::Uninstall() {
+  if (FSynchronizedCall) {
+    FSynchronizedCall->Undo();
+    FSynchronizedCall.reset();
+  }
   // Newest first, so that patches of one routine come off in order.
   while (!FEntryJumps.empty()) {
     FEntryJumps.back()->Undo();

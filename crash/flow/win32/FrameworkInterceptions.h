@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class TCallRedirect;
 class TEntryJumpPatch;
 
 class TFrameworkInterceptions {
@@ -25,4 +26,5 @@ class TFrameworkInterceptions {
 
  private:
   std::vector<std::unique_ptr<TEntryJumpPatch>> FEntryJumps;
+  std::unique_ptr<TCallRedirect> FSynchronizedCall;
 };

@@ -28,7 +28,7 @@ void StartSuccessor(const std::array<std::uint64_t, 10>& history) {
   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                       &startup, &process))
     return;
-  TExceptionHistory handedOver;
+  TRestartHistory handedOver;
   std::copy(history.begin(), history.end(), handedOver.begin());
   if (!WriteRestartRecord(process.hProcess, process.dwProcessId, GetCurrentProcessId(), handedOver)) {
     // Without the record the successor would start with no history: it still starts.

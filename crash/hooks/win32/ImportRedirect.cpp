@@ -61,6 +61,28 @@ void TImportRedirect::AddSlot(void* slot) {
   FSlots.push_back(std::make_unique<TCodePatch>(slot, PointerBytes(FReplacement)));
 }
 
+// The slots of one import address table that hold the function, up to its
+// null end. Read a block at a time: every guarded read is a call into the
+// system, and a process has thousands of slots.
+void TImportRedirect::CollectThunkSlots(uint8_t* table) {
+  constexpr std::size_t kBlock = 64;
+  void* values[kBlock];
+  for (uint8_t* block = table;; block += sizeof values) {
+    std::size_t count = kBlock;
+    if (!ReadCode(block, values, sizeof values)) {
+      // The table ends near the end of its memory: the rest one by one.
+      for (count = 0; count < kBlock && ReadCode(block + count * sizeof(void*), &values[count], sizeof(void*));)
+        ++count;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (values[i] == nullptr) return;
+      for (void* alias : FAliases)
+        if (values[i] == alias) AddSlot(block + i * sizeof(void*));
+    }
+    if (count < kBlock) return;
+  }
+}
+
 // The slots of the module's import tables that hold the function. Everything
 // is read guarded: a module may be unloading or have odd headers.
 void TImportRedirect::CollectSlots(HMODULE module) {
@@ -74,12 +96,7 @@ void TImportRedirect::CollectSlots(HMODULE module) {
   for (const uint8_t* at = base + imports.VirtualAddress;; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
     IMAGE_IMPORT_DESCRIPTOR descriptor;
     if (!ReadAt(at, descriptor) || descriptor.Name == 0 || descriptor.FirstThunk == 0) return;
-    for (uint8_t* slot = const_cast<uint8_t*>(base) + descriptor.FirstThunk;; slot += sizeof(void*)) {
-      void* value = nullptr;
-      if (!ReadAt(slot, value) || value == nullptr) break;
-      for (void* alias : FAliases)
-        if (value == alias) AddSlot(slot);
-    }
+    CollectThunkSlots(const_cast<uint8_t*>(base) + descriptor.FirstThunk);
   }
 }
 

@@ -39,6 +39,7 @@ class TImportRedirect {
  private:
   void AddSlot(void* slot);
   void CollectSlots(HMODULE module);
+  void CollectThunkSlots(uint8_t* table);
 
   void* FRoutine;
   void* FFunction;

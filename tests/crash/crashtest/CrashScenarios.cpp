@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "app/RavelinMain.h"
+#include "crash/flow/ExceptionHandlers.h"
+#include "crash/flow/TIMEException.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Form.h"
 #include "framework/win32/InterceptionPoint.h"
@@ -30,9 +32,9 @@ std::string LogPath() {
 // The raising functions: kept whole so that reports name them.
 RAVELIN_INTERCEPTION_POINT void RaiseInEventHandler() { throw EConvertError("crash test: event handler"); }
 
-RAVELIN_INTERCEPTION_POINT void WriteToForbiddenMemory() {
+RAVELIN_INTERCEPTION_POINT int ReadForbiddenMemory() {
   static volatile int* page = static_cast<volatile int*>(VirtualAlloc(nullptr, 4096, MEM_COMMIT, PAGE_NOACCESS));
-  *page = 1;
+  return *page;
 }
 
 RAVELIN_INTERCEPTION_POINT int DivideByZero(volatile int divisor) { return 100 / divisor; }
@@ -40,6 +42,7 @@ RAVELIN_INTERCEPTION_POINT int DivideByZero(volatile int divisor) { return 100 /
 RAVELIN_INTERCEPTION_POINT int RecurseWithoutEnd(int depth) {
   volatile char frame[512];
   frame[0] = static_cast<char>(depth);
+  if (depth < 0) return 0;  // never: the stack runs out long before
   return RecurseWithoutEnd(depth + 1) + frame[0];
 }
 
@@ -76,6 +79,24 @@ class TLastChanceThread : public TThread {
   RAVELIN_INTERCEPTION_POINT void DoTerminate() override { throw EConvertError("crash test: last chance"); }
 };
 
+// A thread that only waits, named the standard way: every report lists it.
+class TIdleThread : public TThread {
+ public:
+  TIdleThread() : TThread(false) {}
+
+ protected:
+  void Execute() override {
+    struct {
+      DWORD Type, Name, ThreadId, Flags;
+    } naming{0x1000, 0, static_cast<DWORD>(-1), 0};
+    static const char kName[] = "crash test idle";
+    naming.Name = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(kName));
+    RaiseException(0x406D1388, 0, sizeof naming / sizeof(ULONG_PTR), reinterpret_cast<const ULONG_PTR*>(&naming));
+    while (!Terminated()) Sleep(50);
+  }
+};
+std::unique_ptr<TIdleThread> gIdleThread;
+
 DWORD WINAPI RawThreadProcedure(LPVOID) { throw EConvertError("crash test: raw thread"); }
 
 // A form whose own window procedure raises on one message.
@@ -111,12 +132,17 @@ void StartThread(TThread* thread) {
 
 // One step per timer tick; true when the scenario is over.
 bool RunStep(int tick) {
+  // The repeated click comes from the same place at the same depth, so
+  // that both reports have the same call stack.
+  if (tick == 1 && (gScenario == "event-handler" || gScenario == "repeat")) {
+    for (int click = gScenario == "repeat" ? 2 : 1; click > 0; --click) ClickRaisingButton();
+    return false;
+  }
   if (tick == 1) {
-    if (gScenario == "event-handler" || gScenario == "repeat") ClickRaisingButton();
-    else if (gScenario == "window-procedure") {
+    if (gScenario == "window-procedure") {
       gForm = std::make_unique<TRaisingForm>(nullptr);
       SendMessageW(gForm->Handle(), TRaisingForm::kRaise, 0, 0);
-    } else if (gScenario == "access-violation") WriteToForbiddenMemory();
+    } else if (gScenario == "access-violation") CrashLog("read " + std::to_string(ReadForbiddenMemory()));
     else if (gScenario == "divide-by-zero") CrashLog("result " + std::to_string(DivideByZero(0)));
     else if (gScenario == "stack-overflow") CrashLog("depth " + std::to_string(RecurseWithoutEnd(0)));
     else if (gScenario == "terminate") TerminateAbnormally();
@@ -125,10 +151,6 @@ bool RunStep(int tick) {
     else if (gScenario == "last-chance") StartThread(new TLastChanceThread);
     else if (gScenario == "raw-thread") gRawThread = CreateThread(nullptr, 0, RawThreadProcedure, nullptr, 0, nullptr);
     else if (gScenario == "freeze") Sleep(8000);
-    return false;
-  }
-  if (tick == 2 && gScenario == "repeat") {
-    ClickRaisingButton();
     return false;
   }
   if (gThread && !gThread->Finished()) return false;
@@ -140,6 +162,13 @@ bool RunStep(int tick) {
   return true;
 }
 
+// Logs each handled report with its catch point, without handling it.
+void LogReport(TIMEException& exception, bool& /*handled*/) {
+  CrashLog("report kind=" + std::to_string(exception.EventKind()) + " catchpoint=" +
+           std::to_string(exception.CatchPoint()) + " continue=" + (exception.CanContinue() ? "1" : "0") +
+           " class=" + exception.ExceptionClass());
+}
+
 void Tick(TObject*) {
   gTimer->SetEnabled(false);
   ++gTicks;
@@ -147,6 +176,7 @@ void Tick(TObject*) {
   if (over) {
     CrashLog("survived");
     gThread.reset();
+    gIdleThread.reset();
     gForm.reset();
     Application->Terminate();
     return;
@@ -172,11 +202,14 @@ bool ArmCrashScenario(const std::string& commandLine) {
   if (at == std::string::npos) return false;
   const std::size_t start = at + key.size();
   gScenario = commandLine.substr(start, commandLine.find(' ', start) - start);
-  return !gScenario.empty();
+  if (gScenario.empty()) return false;
+  TExceptionHandlers::Process().RegisterExceptionHandler(LogReport, stDontSync, epMainPhase);
+  return true;
 }
 
 void StartCrashScenario() {
   if (gScenario.empty()) return;
+  gIdleThread = std::make_unique<TIdleThread>();
   gTimer = std::make_unique<TTimer>(nullptr);
   gTimer->SetInterval(500);
   gTimer->SetOnTimer(Tick);

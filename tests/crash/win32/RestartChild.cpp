@@ -6,7 +6,7 @@
 #include "crash/win32/RestartHandOver.h"
 
 int main() {
-  TExceptionHistory history{};
+  TRestartHistory history{};
   if (!TakeOverRestartRecord(history)) return 255;
   std::uint64_t sum = 0;
   for (std::uint64_t value : history) sum += value;

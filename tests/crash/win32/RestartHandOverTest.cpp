@@ -37,7 +37,7 @@ TEST(RestartHandOver, TheSuccessorWaitsForTheOldProcessThenHasItsHistory) {
   ASSERT_NE(successor.hProcess, nullptr);
   TKernelHandle process(successor.hProcess), thread(successor.hThread);
 
-  const TExceptionHistory history = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  const TRestartHistory history = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
   ASSERT_TRUE(WriteRestartRecord(process.Get(), successor.dwProcessId, old.dwProcessId, history));
   ResumeThread(thread.Get());
   EXPECT_EQ(WaitForSingleObject(process.Get(), 1500), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -50,7 +50,7 @@ TEST(RestartHandOver, TheSuccessorWaitsForTheOldProcessThenHasItsHistory) {
 }
 
 TEST(RestartHandOver, AProcessThatWasNotRestartedFindsNoRecord) {
-  TExceptionHistory history{};
+  TRestartHistory history{};
   history[0] = 42;
   EXPECT_FALSE(TakeOverRestartRecord(history));
   EXPECT_EQ(history[0], 42u);

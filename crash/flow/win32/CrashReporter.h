@@ -1,0 +1,31 @@
+#pragma once
+// Start-up and shutdown of the executable's crash reporter. Start-up, on the
+// main thread before other threads run: take over the exception history of
+// a process that restarted itself, read the settings, check the
+// executable's checksum, apply the calibration records, open the
+// thread-information list and, when the reporter is enabled, redirect the
+// last-resort routines, start the handling thread, the main thread's window,
+// the thread hooks, the freeze watch and the emergency reserve. Shutdown
+// undoes all of it, in reverse.
+#include <functional>
+
+class TIMEException;
+
+// False when the reporter is not running afterwards (not enabled, or its
+// settings are not valid); the process goes on either way.
+bool StartCrashReporter();
+void StopCrashReporter();
+bool CrashReporterRunning();
+
+// The exception dialog's seam (none yet): shows an exception and applies the
+// user's choice, answering false when it showed nothing.
+void SetExceptionPresenter(std::function<bool(TIMEException&)> presenter);
+
+// Starts the reporter for the lifetime of a scope (WinMain's).
+class TCrashReporterScope {
+ public:
+  TCrashReporterScope() { StartCrashReporter(); }
+  ~TCrashReporterScope() { StopCrashReporter(); }
+  TCrashReporterScope(const TCrashReporterScope&) = delete;
+  TCrashReporterScope& operator=(const TCrashReporterScope&) = delete;
+};
