@@ -35,6 +35,10 @@ TEST_F(TIMEExceptionTest, ItsOwnSettingsLieInFrontOfTheModules) {
   EXPECT_TRUE(moduleSettings->PlWaitBox()) << "the module's settings are untouched";
   EXPECT_TRUE(Make()->PlWaitBox()) << "and so is the next exception";
   EXPECT_FALSE(e->WriteInt("PlWaitBox", 3)) << "a setting keeps its kind";
+  EXPECT_FALSE(e->WriteBool("MailAddr", true)) << "also one of the module's";
+  EXPECT_EQ(e->MailAddr(), "a@b.c");
+  EXPECT_TRUE(e->WriteText("Custom", "x"));
+  EXPECT_EQ(e->ReadText("Custom"), "x");
 }
 
 TEST_F(TIMEExceptionTest, CanContinueReturnsOnlyWhenItWasGivenAtCreation) {
