@@ -1,7 +1,9 @@
 #pragma once
 // Everything the handling of one exception asks of the system. The Windows
 // build answers from the process; tests answer from a fake. Called on the
-// handling thread (or on the reporting thread when the process is blocked).
+// handling thread (or on the reporting thread when the process is blocked),
+// and by the exception objects it handled (their completion and automatic
+// actions): it must outlive them all.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -273,13 +273,22 @@ std::optional<TSettingProperty> TIMEException::Lookup(const std::string& name) {
 }
 
 bool TIMEException::Write(const TSettingProperty& value) {
+  // A setting keeps the kind it has anywhere behind this object's own list.
+  {
+    std::lock_guard<std::mutex> guard(FLock);
+    if (TSettingProperty* own = FOwnSettings.Find(value.Name)) {
+      if (own->Kind != value.Kind) return false;
+      *own = value;
+      return true;
+    }
+  }
+  const std::optional<TSettingProperty> behind = TIMESettings::Lookup(value.Name);
+  if (behind && behind->Kind != value.Kind) return false;
   std::lock_guard<std::mutex> guard(FLock);
-  TSettingProperty* own = FOwnSettings.Find(value.Name);
-  if (own == nullptr) {
-    FOwnSettings.Append(value);
+  if (TSettingProperty* own = FOwnSettings.Find(value.Name)) {
+    *own = value;  // written meanwhile by another thread: the same kind
     return true;
   }
-  if (own->Kind != value.Kind) return false;
-  *own = value;
+  FOwnSettings.Append(value);
   return true;
 }
