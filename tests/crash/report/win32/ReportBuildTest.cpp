@@ -231,9 +231,21 @@ TEST_F(ReportBuildTest, StartsWithPlaceholdersAndCompletesEverySection) {
   }
   EXPECT_EQ(FHeader.Get("exception class"), "EAccessViolation");
 
+  // Progress runs over the traced threads' stack sizes and ends at the range.
+  std::uint64_t lastPosition = 0, lastRange = 0;
+  bool backwards = false;
+  build.OnProgress = [&](std::uint64_t position, std::uint64_t range) {
+    backwards = backwards || position < lastPosition;
+    lastPosition = position;
+    lastRange = range;
+  };
   const std::atomic<bool> stop{false};
   ASSERT_TRUE(build.Complete(stop));
   EXPECT_TRUE(build.Completed());
+  EXPECT_GT(build.ProgressRange(), 4096u);
+  EXPECT_EQ(lastRange, build.ProgressRange());
+  EXPECT_EQ(lastPosition, lastRange);
+  EXPECT_FALSE(backwards);
   const std::string text = AssembleReportText(FHeader, FSections);
   EXPECT_FALSE(Contains(text, kPending)) << text;
   EXPECT_EQ(Names(FSections), sections) << "every section replaced its placeholder in place";
