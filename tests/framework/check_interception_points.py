@@ -10,7 +10,9 @@ import os
 import re
 import subprocess
 import sys
-import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from junit_report import write_junit  # noqa: E402
 
 # Routines patched at their entry, by their demangled names without parameters.
 ENTRY_POINTS = [
@@ -104,17 +106,7 @@ def main():
                 break
         check("%s calls %s before its first return" % (name, callee), found, "no relative call found")
 
-    suite = ET.Element("testsuite", name="interception_points", tests=str(len(cases)),
-                       failures=str(sum(1 for c in cases if not c[1])))
-    for name, ok, detail in cases:
-        case = ET.SubElement(suite, "testcase", name=name, classname="InterceptionPoints")
-        if not ok:
-            ET.SubElement(case, "failure", message=detail)
-    root = ET.Element("testsuites")
-    root.append(suite)
-    os.makedirs(os.path.dirname(report) or ".", exist_ok=True)
-    ET.ElementTree(root).write(report, encoding="utf-8", xml_declaration=True)
-    return 0 if all(c[1] for c in cases) else 1
+    return write_junit(report, "interception_points", "InterceptionPoints", cases)
 
 
 if __name__ == "__main__":

@@ -44,13 +44,10 @@ void THandleExceptionThread::Stop(bool processBlocked) {
   EnterCriticalSection(&FWriteLock);
   FWrite.Reset();
   LeaveCriticalSection(&FWriteLock);
-  if (processBlocked) {
-    // The thread may be waiting for the loader lock: it is not waited for.
-    FThread.Reset();
-  } else {
-    FThread.Reset();
-    FRead.Reset();
-  }
+  // A blocked process's thread may still read: its end of the pipe stays
+  // until this object goes, and the write end closed makes its read fail.
+  if (!processBlocked) FRead.Reset();
+  FThread.Reset();
   FThreadId = 0;
 }
 

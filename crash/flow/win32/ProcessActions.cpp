@@ -30,9 +30,8 @@ void StartSuccessor(const std::array<std::uint64_t, 10>& history) {
     return;
   TRestartHistory handedOver;
   std::copy(history.begin(), history.end(), handedOver.begin());
-  if (!WriteRestartRecord(process.hProcess, process.dwProcessId, GetCurrentProcessId(), handedOver)) {
-    // Without the record the successor would start with no history: it still starts.
-  }
+  // Without the record the successor starts with no history, but it starts.
+  WriteRestartRecord(process.hProcess, process.dwProcessId, GetCurrentProcessId(), handedOver);
   ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);

@@ -12,7 +12,9 @@ import subprocess
 import sys
 import tempfile
 import time
-import xml.etree.ElementTree as ET
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..", "support"))
+from junit_report import write_junit  # noqa: E402
 
 SOURCE = "CrashScenarios.cpp"
 
@@ -175,17 +177,7 @@ def main():
         if scenario.name in wanted or (not wanted and scenario.name not in OPT_IN):
             check_scenario(exe, wine_run, scenario, check)
 
-    suite = ET.Element("testsuite", name="crash_scenarios", tests=str(len(cases)),
-                       failures=str(sum(1 for c in cases if not c[1])))
-    for name, ok, detail in cases:
-        case = ET.SubElement(suite, "testcase", name=name, classname="CrashScenarios")
-        if not ok:
-            ET.SubElement(case, "failure", message=detail)
-    root = ET.Element("testsuites")
-    root.append(suite)
-    os.makedirs(os.path.dirname(report) or ".", exist_ok=True)
-    ET.ElementTree(root).write(report, encoding="utf-8", xml_declaration=True)
-    return 0 if all(c[1] for c in cases) else 1
+    return write_junit(report, "crash_scenarios", "CrashScenarios", cases)
 
 
 if __name__ == "__main__":

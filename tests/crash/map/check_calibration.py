@@ -5,11 +5,13 @@ that puts the real ranges back for the reporter's image and for another."""
 import os
 import struct
 import sys
-import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "map_resource"))
 from calibration import marker_addresses, needed_record, real_layout  # noqa: E402
 from pe_image import PeImage  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..", "support"))
+from junit_report import write_junit  # noqa: E402
 
 
 def applied(record, image, markers):
@@ -51,15 +53,8 @@ def main():
     for failure in failures:
         print("FAIL " + failure)
     print("%d failures" % len(failures))
-    suite = ET.Element("testsuite", name="crash_map_calibration", tests="1", failures=str(min(1, len(failures))))
-    case = ET.SubElement(suite, "testcase", name="calibration decision", classname="MapCalibration")
-    if failures:
-        ET.SubElement(case, "failure", message="\n".join(failures))
-    root = ET.Element("testsuites")
-    root.append(suite)
-    os.makedirs(os.path.dirname(report) or ".", exist_ok=True)
-    ET.ElementTree(root).write(report, encoding="utf-8", xml_declaration=True)
-    return 1 if failures else 0
+    return write_junit(report, "crash_map_calibration", "MapCalibration",
+                       [("calibration decision", not failures, "\n".join(failures))])
 
 
 if __name__ == "__main__":

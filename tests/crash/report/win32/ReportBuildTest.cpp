@@ -16,6 +16,7 @@
 #include "crash/report/win32/ReportCompletion.h"
 #include "crash/stack/win32/Win32StackEnvironment.h"
 #include "tests/support/FakeSettingsEnvironment.h"
+#include "tests/support/LoaderLockHolder.h"
 
 namespace {
 
@@ -460,24 +461,6 @@ TEST_F(ReportBuildTest, StoppedCompletionSkipsTheRestAndTheCallback) {
   EXPECT_EQ(FSections.Get("cpu registers"), ">> will be calculated soon");
 }
 
-using TLockLoader = LONG(NTAPI*)(ULONG, ULONG*, ULONG_PTR*);
-using TUnlockLoader = LONG(NTAPI*)(ULONG, ULONG_PTR);
-
-TKernelHandle gLoaderHeld, gLoaderRelease;
-
-DWORD WINAPI HoldLoaderLock(void*) {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  const auto lock = reinterpret_cast<TLockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
-  const auto unlock =
-      reinterpret_cast<TUnlockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
-  ULONG_PTR cookie = 0;
-  if (lock == nullptr || unlock == nullptr || lock(0, nullptr, &cookie) != 0) return 1;
-  SetEvent(gLoaderHeld.Get());
-  WaitForSingleObject(gLoaderRelease.Get(), INFINITE);
-  unlock(0, cookie);
-  return 0;
-}
-
 TEST_F(ReportBuildTest, StopInABlockedProcessEndsAStuckCompletionAfterAQuarterSecond) {
   TReportBuild build(FServices, FSettings, FaultSubject(), FHeader, FSections);
   build.Start();
@@ -492,15 +475,12 @@ TEST_F(ReportBuildTest, StopInABlockedProcessEndsAStuckCompletionAfterAQuarterSe
   completion.Start(true);
   ASSERT_EQ(WaitForSingleObject(reached.Get(), 60000), WAIT_OBJECT_0);
 
-  gLoaderHeld.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  gLoaderRelease.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  TKernelHandle holder(CreateThread(nullptr, 0, HoldLoaderLock, nullptr, 0, nullptr));
-  ASSERT_EQ(WaitForSingleObject(gLoaderHeld.Get(), 5000), WAIT_OBJECT_0);
+  TLoaderLockHolder holder;
+  ASSERT_TRUE(holder.Hold());
   const DWORD start = GetTickCount();
   completion.Stop();
   const DWORD waited = GetTickCount() - start;
-  SetEvent(gLoaderRelease.Get());
-  WaitForSingleObject(holder.Get(), INFINITE);
+  holder.Release();
   EXPECT_FALSE(completion.Running());
   EXPECT_GE(waited, 200u);
   EXPECT_LT(waited, 5000u);

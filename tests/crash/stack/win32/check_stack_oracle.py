@@ -8,9 +8,12 @@ different chains. Writes a JUnit-style report with one case per check."""
 import argparse
 import re
 import subprocess
+import os
 import sys
-import xml.etree.ElementTree as ET
 from collections import defaultdict
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../..", "support"))
+from junit_report import write_junit  # noqa: E402
 
 SCENARIOS = {
     0: ("plain calls", ["PlainInner", "PlainMiddle", "PlainOuter", "ChainsRun"]),
@@ -145,16 +148,7 @@ def main():
         distinct = len(set(own.values())) == len(own)
         check("different chains give different checksums", distinct and len(own) > 1, "checksum 2 per chain: %s" % own)
 
-    suite = ET.Element("testsuite", name="crash_stack_oracle", tests=str(len(cases)),
-                       failures=str(sum(1 for c in cases if not c[1])))
-    for name, ok, detail in cases:
-        case = ET.SubElement(suite, "testcase", name=name, classname="StackOracle")
-        if not ok:
-            ET.SubElement(case, "failure", message=detail)
-    root = ET.Element("testsuites")
-    root.append(suite)
-    ET.ElementTree(root).write(args.report, encoding="utf-8", xml_declaration=True)
-    return 0 if all(c[1] for c in cases) else 1
+    return write_junit(args.report, "crash_stack_oracle", "StackOracle", cases)
 
 
 if __name__ == "__main__":
