@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 #include "platform/CodePage.h"
 #include "platform/ScopeGuard.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 
 bool ElCheckBoxHit(int xFromRowLeft, int offset, int boxWidth) {
   return xFromRowLeft >= offset + 1 && xFromRowLeft <= offset + boxWidth + 2;

@@ -4,7 +4,7 @@
 // placeholder entry per item, in the same position). A change the native
 // list or a change handler refuses raises and leaves both lists as they
 // were. Main thread only, like its list box.
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 
 class TCustomElListBox;
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 #include "framework/Exception.h"
 #include "framework/Stream.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 #include "framework/Exception.h"
 #include "framework/Filer.h"
 #include "framework/Stream.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 
 namespace {
 

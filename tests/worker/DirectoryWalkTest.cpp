@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 #include "platform/simulated/SimulatedVolume.h"
 #include "tests/support/RecordingWalkHost.h"
 

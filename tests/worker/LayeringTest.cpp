@@ -42,7 +42,7 @@ TEST(Layering, NoFolderIncludesAFolderAboveIt) {
   };
   const Case cases[] = {
       {"platform", {"platform/"}},
-      {"worker", {"worker/", "controls/text/", "platform/"}},
+      {"worker", {"worker/", "text/", "platform/"}},
       {"cli", {"cli/", "worker/", "platform/"}},
   };
   for (const Case& c : cases) {

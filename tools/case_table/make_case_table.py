@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes controls/text/ElCaseTable.inc, the case table of the control set.
+"""Writes text/ElCaseTable.inc, the case table of the control set.
 
 The table is the Unicode 3.1 case folding restricted to the Basic Multilingual
 Plane (statuses C, S, F and the two I entries), plus two records that make
@@ -7,7 +7,7 @@ raising map U+0345 to U+0399 and the micro sign to U+039C.
 
 Usage: make_case_table.py PACKAGE_DIR [OUTPUT]
   PACKAGE_DIR  the installed npm package @unicode/unicode-3.1.0 (1.6.17)
-  OUTPUT       defaults to controls/text/ElCaseTable.inc beside this tool
+  OUTPUT       defaults to text/ElCaseTable.inc beside this tool
 The output depends only on the package's data: a rerun gives the same bytes.
 """
 import base64

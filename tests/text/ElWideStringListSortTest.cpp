@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "WideStringsTestSupport.h"
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "controls/text/ElCaseTable.h"
+#include "text/ElCaseTable.h"
 #include "platform/CodePage.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "controls/text/ElWideStrings.h"
+#include "text/ElWideStrings.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 #include "framework/Exception.h"
 #include "framework/Filer.h"
 #include "framework/Stream.h"

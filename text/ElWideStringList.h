@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "controls/text/ElWideStrings.h"
+#include "text/ElWideStrings.h"
 
 // What Add does with a string already present in a sorted list.
 enum TDuplicates : unsigned char { dupIgnore = 0, dupAccept = 1, dupError = 2 };

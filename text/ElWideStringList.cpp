@@ -1,4 +1,4 @@
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 
 #include <algorithm>
 #include <utility>

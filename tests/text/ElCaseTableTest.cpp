@@ -1,6 +1,6 @@
 // The generated case table: its size and order, sample records, and the
 // conversions checked against a plain scan of the table for every unit.
-#include "controls/text/ElCaseTable.h"
+#include "text/ElCaseTable.h"
 
 #include <array>
 #include <cstdio>
@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The wide string utilities: positions and substrings, trimming, the
 // zero-terminated buffer routines, comparison, case conversion, quoting, and
 // the conversions between UTF-16 and UTF-8.
-#include "controls/text/ElStrUtils.h"
+#include "text/ElStrUtils.h"
 
 #include <cstdio>
 #include <initializer_list>

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "controls/text/ElWideStringList.h"
+#include "text/ElWideStringList.h"
 #include "framework/Exception.h"
 #include "tests/support/MessageOf.h"
 #include "tests/support/ChangeLog.h"

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "WideStringsTestSupport.h"
-#include "controls/text/ElWideStrings.h"
+#include "text/ElWideStrings.h"
 
 namespace {
 
