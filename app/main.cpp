@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/Startup.h"
-#include "crash/flow/win32/CrashReporter.h"
+#include "crash/adapter/win32/CrashReporter.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TCrashReporterScope reporter;

@@ -1,22 +1,22 @@
 #include "crash/SettingsResource.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "crash/PasswordCipher.h"
-#include "framework/Filer.h"
-#include "framework/Stream.h"
+#include "crash/SettingsStreamReader.h"
 
 const char* const kSettingsResourceName = "TOSTREL";
 const char* const kSettingsCaption = "Ostrel";
 
 namespace {
 
-bool ReadHeader(TReader& reader) {
+bool ReadHeader(TSettingsStreamReader& reader) {
   reader.ReadSignature();
-  return reader.ReadStr() == "TOstrel" && reader.ReadStr() == "Ostrel";
+  return reader.ReadShortString() == "TOstrel" && reader.ReadShortString() == "Ostrel";
 }
 
-std::string InvalidTypeMessage(TValueType type) {
+std::string InvalidTypeMessage(std::uint8_t type) {
   char text[64];
   std::snprintf(text, sizeof text, "Internal error: Invalid settings resource ($%x).",
                 static_cast<unsigned>(type));
@@ -24,26 +24,26 @@ std::string InvalidTypeMessage(TValueType type) {
 }
 
 // One property; false when its type stops the reading.
-bool ReadProperty(TReader& reader, TSettingPropertyList& properties,
+bool ReadProperty(TSettingsStreamReader& reader, TSettingPropertyList& properties,
                   const std::function<void(const std::string&)>& showMessage) {
   TSettingProperty property;
-  property.Name = reader.ReadStr();
-  const TValueType type = reader.NextValue();
+  property.Name = reader.ReadShortString();
+  const std::uint8_t type = reader.NextValue();
   switch (type) {
-    case vaInt8:
-    case vaInt16:
-    case vaInt32:
+    case svInt8:
+    case svInt16:
+    case svInt32:
       property.Kind = ptInteger;
       property.IntValue = reader.ReadInteger();
       break;
-    case vaFalse:
-    case vaTrue:
+    case svFalse:
+    case svTrue:
       property.Kind = ptBoolean;
       property.BoolValue = reader.ReadBoolean();
       break;
-    case vaString:
-    case vaLString:
-    case vaWString:
+    case svString:
+    case svLString:
+    case svWString:
       property.Kind = ptString;
       property.TextValue = reader.ReadString();
       break;
@@ -59,15 +59,14 @@ bool ReadProperty(TReader& reader, TSettingPropertyList& properties,
 
 bool ParseSettingsResource(const std::string& bytes, TSettingPropertyList& properties,
                            const std::function<void(const std::string&)>& showMessage) {
-  TCustomMemoryStream stream(bytes.data(), bytes.size());
-  TReader reader(stream);
+  TSettingsStreamReader reader(bytes);
   try {
     if (!ReadHeader(reader)) return false;
   } catch (...) {
     return false;
   }
   try {
-    while (reader.NextValue() != vaNull)
+    while (reader.NextValue() != svNull)
       if (!ReadProperty(reader, properties, showMessage)) break;
   } catch (...) {
     // Cut short: what was read before stays.

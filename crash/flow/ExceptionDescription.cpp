@@ -7,9 +7,10 @@
 #include <memory>
 
 #include "crash/report/ValueTexts.h"
-#include "framework/Exception.h"
 
 namespace {
+
+const char* const kFrameworkExceptionRoot = "Exception";
 
 std::string Demangled(const std::type_info& type) {
   int status = 0;
@@ -44,9 +45,6 @@ TExceptionDescription::TExceptionDescription(const std::exception_ptr& exception
   // the message of the classes that carry one.
   try {
     std::rethrow_exception(exception);
-  } catch (const ::Exception& e) {
-    FFramework = true;
-    FMessage = e.Message();
   } catch (const std::exception& e) {
     FMessage = e.what();
   } catch (...) {
@@ -56,6 +54,10 @@ TExceptionDescription::TExceptionDescription(const std::exception_ptr& exception
   } catch (...) {
     if (const std::type_info* type = abi::__cxa_current_exception_type()) FChain = ClassChainOf(*type);
   }
+  // The framework's exceptions all derive from its one root class, which
+  // is the program's only class "Exception" in the global namespace; told by
+  // name, so that the reporter needs nothing of the framework it watches.
+  FFramework = InheritsFrom(kFrameworkExceptionRoot);
   // Objects without a message of their own are named by their class.
   if (FMessage.empty() && !FFramework && !FChain.empty()) FMessage = FChain.front();
 }

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "crash/common/ExceptionKinds.h"
 #include "crash/flow/ExceptionHandlers.h"
 #include "crash/flow/ExceptionHistory.h"
-#include "crash/flow/ExceptionKinds.h"
 #include "crash/flow/FlowEnvironment.h"
 
 class TIMEException;

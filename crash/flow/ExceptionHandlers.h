@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "crash/flow/ExceptionKinds.h"
+#include "crash/common/ExceptionKinds.h"
 
 class TIMEException;
 

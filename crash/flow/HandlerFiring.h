@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "crash/common/ExceptionKinds.h"
 #include "crash/flow/ExceptionHandlers.h"
-#include "crash/flow/ExceptionKinds.h"
 
 class TIMEException;
 

@@ -21,9 +21,9 @@
 #include "crash/MEFields.h"
 #include "crash/SettingProperty.h"
 #include "crash/TIMESettings.h"
+#include "crash/common/ExceptionKinds.h"
 #include "crash/flow/ExceptionDescription.h"
 #include "crash/flow/ExceptionFilters.h"
-#include "crash/flow/ExceptionKinds.h"
 
 // What was reported, copied into the exception object at its creation.
 struct TExceptionParams {

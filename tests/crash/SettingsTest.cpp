@@ -153,6 +153,61 @@ TEST_F(SettingsTest, AResourceCutShortAnywhereIsReadSafely) {
   }
 }
 
+// Each kind of stored value, in every width the stream may give it.
+TEST(SettingsResourceReader, ReadsEveryStoredFormOfAValue) {
+  using B = TSettingsResourceBuilder;
+  const std::string u8 = std::string("\x02", 1), u16 = "\x03", u32 = "\x04";
+  struct Case {
+    const char* what;
+    std::string value;  // the type byte and what follows it
+    TPropertyType kind;
+    std::int32_t integer;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"8-bit integer, negative", u8 + "\xF6", ptInteger, -10, ""},
+      {"16-bit integer", u16 + std::string("\x34\x12", 2), ptInteger, 0x1234, ""},
+      {"16-bit integer, negative", u16 + std::string("\xFE\xFF", 2), ptInteger, -2, ""},
+      {"32-bit integer", u32 + std::string("\x78\x56\x34\x12", 4), ptInteger, 0x12345678, ""},
+      {"32-bit integer, negative", u32 + std::string("\xFF\xFF\xFF\xFF", 4), ptInteger, -1, ""},
+      {"short string", "\x06" + B::Short("abc"), ptString, 0, "abc"},
+      {"long string", "\x0C" + std::string("\x03\0\0\0", 4) + "xyz", ptString, 0, "xyz"},
+      {"wide string", "\x12" + std::string("\x02\0\0\0" "c\0d\0", 8), ptString, 0, "cd"},
+      {"empty wide string", "\x12" + std::string(4, '\0'), ptString, 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TSettingPropertyList properties;
+    const std::string bytes = B().Raw(B::Short("Value") + c.value).Bool("After", true).End();
+    ASSERT_TRUE(ParseSettingsResource(bytes, properties, [](const std::string&) { FAIL(); }));
+    const TSettingProperty* value = properties.Find("Value");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->Kind, c.kind);
+    EXPECT_EQ(value->Kind == ptInteger ? value->IntValue : 0, c.integer);
+    EXPECT_EQ(value->TextValue, c.text);
+    ASSERT_NE(properties.Find("After"), nullptr) << "the next property is read from the right place";
+  }
+}
+
+// Lengths that claim more than the resource holds, up to ones that would
+// wrap around when counted in bytes.
+TEST(SettingsResourceReader, LengthsBeyondTheResourceStopTheReadingSafely) {
+  using B = TSettingsResourceBuilder;
+  // Four text bytes and the end of the list follow the length.
+  const std::string lengths[] = {std::string("\x07\0\0\0", 4), std::string("\xFF\xFF\xFF\xFF", 4),
+                                 std::string("\x00\x00\x00\x80", 4), std::string("\x01\x00\x00\x80", 4)};
+  for (const char type : {'\x0C', '\x12'}) {
+    for (const std::string& length : lengths) {
+      SCOPED_TRACE(std::to_string(int(type)) + ", length " + std::to_string(static_cast<unsigned char>(length[3])));
+      TSettingPropertyList properties;
+      const std::string bytes = B().Bool("Before", true).Raw(B::Short("Value") + type + length + "abcd").End();
+      ASSERT_TRUE(ParseSettingsResource(bytes, properties, [](const std::string&) { FAIL(); }));
+      EXPECT_NE(properties.Find("Before"), nullptr);
+      EXPECT_EQ(properties.Find("Value"), nullptr);
+    }
+  }
+}
+
 TEST_F(SettingsTest, PlaceholdersExpandExceptTheExceptionMessageAndReport) {
   SetResource(kExe, TSettingsResourceBuilder()
                         .Text("TitleBar", "%APPNAME% on %modname% %appversion%")

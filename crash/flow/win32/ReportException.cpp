@@ -5,24 +5,10 @@
 #include "crash/flow/win32/RequestRecord.h"
 #include "crash/flow/win32/ThrowRecords.h"
 #include "crash/win32/BlockedProcess.h"
-#include "framework/Exception.h"
-#include "framework/win32/Application.h"
-#include "framework/win32/Thread.h"
 
 namespace {
 
 std::atomic<IReportingSide*> gSide{nullptr};
-
-bool IsAbort(const std::exception_ptr& exception) {
-  if (!exception) return false;
-  try {
-    std::rethrow_exception(exception);
-  } catch (const EAbort&) {
-    return true;
-  } catch (...) {
-  }
-  return false;
-}
 
 std::uint32_t Word(const void* pointer) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer)); }
 
@@ -67,7 +53,7 @@ void ReportException(TEventKind eventKind, const std::exception_ptr* exceptionOb
   try {
     const DWORD self = GetCurrentThreadId();
     if (self == side->HandlerThreadId()) return;
-    if (self == MainThreadID && side->MainThreadBusyForHandlers()) return;
+    if (self == side->MainThreadId() && side->MainThreadBusyForHandlers()) return;
     side->ReleaseReserve();
 
     std::exception_ptr exception = exceptionObject != nullptr ? *exceptionObject : std::exception_ptr();
@@ -76,7 +62,7 @@ void ReportException(TEventKind eventKind, const std::exception_ptr* exceptionOb
     const bool knownThrow = exception && FindThrowRecord(exception, thrown);
     if (exceptionAddress == 0 && knownThrow) exceptionAddress = thrown.Address;
 
-    if (IsAbort(exception)) {
+    if (exception && side->IsQuietAbort(exception)) {
       // Raised to end an operation quietly: never reported.
       if (!canContinue) TerminateProcess(GetCurrentProcess(), 1);
       side->RestoreReserve();

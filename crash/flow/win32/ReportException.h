@@ -11,7 +11,7 @@
 #include <exception>
 #include <string>
 
-#include "crash/flow/ExceptionKinds.h"
+#include "crash/common/ExceptionKinds.h"
 
 void ReportException(TEventKind eventKind, const std::exception_ptr* exceptionObject,
                      std::uintptr_t exceptionAddress, std::string* reportTextOut, std::uintptr_t package,
@@ -24,6 +24,10 @@ class IReportingSide {
  public:
   virtual ~IReportingSide() = default;
   virtual DWORD HandlerThreadId() = 0;
+  virtual DWORD MainThreadId() = 0;
+  // True for an exception raised to end an operation quietly: never
+  // reported. Runs on the reporting thread; must not throw.
+  virtual bool IsQuietAbort(const std::exception_ptr& exception) = 0;
   // True while handlers run on the main thread on behalf of the handling thread.
   virtual bool MainThreadBusyForHandlers() = 0;
   virtual void ReleaseReserve() = 0;

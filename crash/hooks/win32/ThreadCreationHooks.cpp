@@ -9,11 +9,6 @@
 #include "crash/hooks/win32/CreatedThreads.h"
 #include "crash/hooks/win32/ImportRedirect.h"
 #include "crash/win32/ThreadInfoBuffer.h"
-#include "framework/win32/Thread.h"
-
-// Where the framework's thread objects start their system thread
-// (framework/win32/Thread.cpp): its parameter is the TThread.
-unsigned __stdcall ThreadStartEntry(void* parameter);
 
 namespace {
 
@@ -36,6 +31,8 @@ struct THookState {
   std::atomic<TCreateThread> CreateThread{nullptr};
   std::atomic<TQueueUserWorkItem> QueueUserWorkItem{nullptr};
   std::atomic<TBeginThreadEx> BeginThreadEx{nullptr};
+  std::atomic<void*> FrameworkThreadRoutine{nullptr};
+  std::atomic<std::string (*)(void*)> FrameworkClassName{nullptr};
   HMODULE RuntimeModule = nullptr;
   bool Active = false;
 };
@@ -54,14 +51,10 @@ thread_local uintptr_t tRuntimeCaller = 0;
 struct TStartRecord {
   LPTHREAD_START_ROUTINE Routine;
   void* Parameter;
-  bool FrameworkThread;
+  // Set for a framework thread object's thread: its parameter is the object.
+  std::string (*FrameworkClassName)(void* parameter);
+  bool FrameworkThread() const { return FrameworkClassName != nullptr; }
 };
-
-void* FrameworkThreadEntry() {
-  // A cast through the catch-all function type: the two signatures agree
-  // in their calling convention and their 32-bit result.
-  return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(&ThreadStartEntry));
-}
 
 HMODULE ModuleOf(const void* address) {
   HMODULE module = nullptr;
@@ -150,12 +143,11 @@ void ForgetThread() {
 DWORD WINAPI ThreadWrapper(void* parameter) {
   const TStartRecord start = *static_cast<TStartRecord*>(parameter);
   delete static_cast<TStartRecord*>(parameter);
-  if (start.FrameworkThread) {
+  if (start.FrameworkThread()) {
     // Known only now: during the CreateThread call the object was still in
     // its base constructor, and it is resumed only once complete.
     WithThreadList([&](TThreadInfoBuffer& list) {
-      list.RecordThreadInfo(GetCurrentThreadId(), nullptr, "", 0, 0,
-                            static_cast<TThread*>(start.Parameter)->ClassName());
+      list.RecordThreadInfo(GetCurrentThreadId(), nullptr, "", 0, 0, start.FrameworkClassName(start.Parameter));
     });
   }
   const DWORD result = RunGuarded(start);
@@ -195,9 +187,12 @@ void RecordCreation(DWORD threadId, HANDLE thread, uintptr_t creationAddress) {
 __attribute__((noinline)) HANDLE WINAPI HookedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize,
                                                           LPTHREAD_START_ROUTINE routine, LPVOID parameter,
                                                           DWORD flags, LPDWORD threadId) {
-  const TCreateThread original = State().CreateThread.load();
+  THookState& state = State();
+  const TCreateThread original = state.CreateThread.load();
+  const void* frameworkRoutine = state.FrameworkThreadRoutine.load();
+  const bool frameworkThread = frameworkRoutine != nullptr && reinterpret_cast<void*>(routine) == frameworkRoutine;
   auto* start = new (std::nothrow)
-      TStartRecord{routine, parameter, reinterpret_cast<void*>(routine) == FrameworkThreadEntry()};
+      TStartRecord{routine, parameter, frameworkThread ? state.FrameworkClassName.load() : nullptr};
   if (start == nullptr) return original(security, stackSize, routine, parameter, flags, threadId);
   // Made suspended so that the entry is in the list before the thread runs
   // (and before it can end and have its entry removed).
@@ -211,7 +206,7 @@ __attribute__((noinline)) HANDLE WINAPI HookedCreateThread(LPSECURITY_ATTRIBUTES
   }
   RecordCreation(id, thread,
                  CreationAddress(__builtin_return_address(0), static_cast<void* const*>(__builtin_frame_address(0)),
-                                 start->FrameworkThread));
+                                 start->FrameworkThread()));
   if ((flags & CREATE_SUSPENDED) == 0) ResumeThread(thread);
   if (threadId != nullptr) *threadId = id;
   return thread;
@@ -219,7 +214,7 @@ __attribute__((noinline)) HANDLE WINAPI HookedCreateThread(LPSECURITY_ATTRIBUTES
 
 BOOL WINAPI HookedQueueUserWorkItem(LPTHREAD_START_ROUTINE routine, PVOID context, ULONG flags) {
   const TQueueUserWorkItem original = State().QueueUserWorkItem.load();
-  auto* start = new (std::nothrow) TStartRecord{routine, context, false};
+  auto* start = new (std::nothrow) TStartRecord{routine, context, nullptr};
   if (start == nullptr) return original(routine, context, flags);
   if (original(WorkItemWrapper, start, flags)) return TRUE;
   const DWORD error = GetLastError();
@@ -234,7 +229,7 @@ __attribute__((noinline)) uintptr_t __cdecl HookedBeginThreadEx(void* security, 
   const TBeginThreadEx original = State().BeginThreadEx.load();
   auto* start = new (std::nothrow) TStartRecord{reinterpret_cast<LPTHREAD_START_ROUTINE>(
                                                     reinterpret_cast<void (*)()>(routine)),
-                                                parameter, false};
+                                                parameter, nullptr};
   if (start == nullptr) return original(security, stackSize, routine, parameter, flags, threadId);
   tRuntimeCaller = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
   const uintptr_t thread = original(security, stackSize, RuntimeThreadWrapper, start, flags, threadId);
@@ -254,8 +249,9 @@ LONG CALLBACK NamingHandler(EXCEPTION_POINTERS* pointers) {
 
 }  // namespace
 
-TThreadCreationHooks::TThreadCreationHooks(TThreadInfoBuffer* threads, TThreadFailureReport report)
-    : FThreads(threads), FReport(report) {}
+TThreadCreationHooks::TThreadCreationHooks(TThreadInfoBuffer* threads, TThreadFailureReport report,
+                                           TFrameworkThreadStart frameworkThreads)
+    : FThreads(threads), FReport(report), FFrameworkThreads(frameworkThreads) {}
 
 TThreadCreationHooks::~TThreadCreationHooks() { Uninstall(); }
 
@@ -281,6 +277,10 @@ bool TThreadCreationHooks::Install() {
     state.BeginThreadEx = reinterpret_cast<TBeginThreadEx>(ResolveRoutineEntry(beginThreadEx));
     state.Threads = FThreads;
     state.Report = FReport;
+    // Both or neither: a routine without its class name is no framework thread.
+    const bool framework = FFrameworkThreads.Routine != nullptr && FFrameworkThreads.ClassName != nullptr;
+    state.FrameworkClassName = framework ? FFrameworkThreads.ClassName : nullptr;
+    state.FrameworkThreadRoutine = framework ? FFrameworkThreads.Routine : nullptr;
     state.Active = true;
   }
   // From here the hooks may run: the state above is complete.

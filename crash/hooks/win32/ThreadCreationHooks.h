@@ -16,8 +16,9 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 
-#include "crash/flow/ExceptionKinds.h"
+#include "crash/common/ExceptionKinds.h"
 
 class TThreadInfoBuffer;
 class TImportRedirect;
@@ -33,11 +34,20 @@ struct TThreadFailure {
 // Must not throw; runs on the failing thread.
 using TThreadFailureReport = void (*)(const TThreadFailure& failure);
 
+// How the window framework's thread objects are recognised: the routine
+// their system thread starts at, and the class name of the object it is
+// given. Supplied by the reporter's framework adapter; empty: none.
+struct TFrameworkThreadStart {
+  void* Routine = nullptr;
+  std::string (*ClassName)(void* parameter) = nullptr;
+};
+
 class TThreadCreationHooks {
  public:
   // threads: the list new threads are entered in (null: none is kept);
   // it must outlive the installation.
-  TThreadCreationHooks(TThreadInfoBuffer* threads, TThreadFailureReport report);
+  TThreadCreationHooks(TThreadInfoBuffer* threads, TThreadFailureReport report,
+                       TFrameworkThreadStart frameworkThreads = {});
   TThreadCreationHooks(const TThreadCreationHooks&) = delete;
   TThreadCreationHooks& operator=(const TThreadCreationHooks&) = delete;
   ~TThreadCreationHooks();
@@ -53,6 +63,7 @@ class TThreadCreationHooks {
  private:
   TThreadInfoBuffer* FThreads;
   TThreadFailureReport FReport;
+  TFrameworkThreadStart FFrameworkThreads;
   std::unique_ptr<TImportRedirect> FCreateThread;
   std::unique_ptr<TImportRedirect> FQueueWorkItem;
   std::unique_ptr<TImportRedirect> FBeginThreadEx;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "crash/IMESettings.h"
-#include "crash/flow/ExceptionKinds.h"
+#include "crash/common/ExceptionKinds.h"
 #include "crash/report/HeaderBuilder.h"
 #include "crash/report/SectionPlan.h"
 #include "crash/report/win32/ProcessStackMemory.h"

@@ -4,7 +4,7 @@
 
 #include "app/RavelinMain.h"
 #include "app/Startup.h"
-#include "crash/flow/win32/CrashReporter.h"
+#include "crash/adapter/win32/CrashReporter.h"
 #include "framework/win32/Application.h"
 #include "tests/crash/crashtest/CrashScenarios.h"
 

@@ -23,6 +23,14 @@ struct TRight {
 };
 struct TBoth : TLeft, TRight {};
 
+// Named as the framework's root, but not it.
+namespace other {
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+}  // namespace other
+
 template <typename T>
 std::exception_ptr Thrown(T value) {
   try {
@@ -65,6 +73,8 @@ TEST(ExceptionDescription, OtherThrownObjects) {
       {"an int", Thrown(42), {"int"}, "int"},
       {"multiple bases, left first", Thrown(TBoth{}),
        {"flowtest::TBoth", "flowtest::TLeft", "flowtest::TRight"}, "flowtest::TBoth"},
+      {"a class called Exception elsewhere is not the framework's", Thrown(other::Exception("elsewhere")),
+       {"flowtest::other::Exception", "std::runtime_error", "std::exception"}, "elsewhere"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

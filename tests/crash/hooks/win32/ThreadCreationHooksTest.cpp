@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 
+#include "crash/adapter/win32/FrameworkThreads.h"
 #include "crash/map/MapFile.h"
 #include "crash/map/win32/ModuleList.h"
 #include "framework/win32/Thread.h"
@@ -78,7 +79,7 @@ class ThreadCreationHooksTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     gBuffer = OpenHookTestBuffer().release();
-    gHooks = new TThreadCreationHooks(gBuffer, &TReportedFailures::Report);
+    gHooks = new TThreadCreationHooks(gBuffer, &TReportedFailures::Report, FrameworkThreadStart());
     ASSERT_TRUE(gHooks->Install());
   }
   static void TearDownTestSuite() {

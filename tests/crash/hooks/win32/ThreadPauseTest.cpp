@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "crash/adapter/win32/FrameworkThreads.h"
 #include "crash/hooks/win32/ThreadPause.h"
 #include "framework/win32/Thread.h"
 #include "tests/crash/hooks/win32/HookTestSupport.h"
@@ -17,7 +18,7 @@ class ThreadPauseTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     gBuffer = OpenHookTestBuffer().release();
-    gHooks = new TThreadCreationHooks(gBuffer, &TReportedFailures::Report);
+    gHooks = new TThreadCreationHooks(gBuffer, &TReportedFailures::Report, FrameworkThreadStart());
     ASSERT_TRUE(gHooks->Install());
   }
   static void TearDownTestSuite() {

@@ -1,4 +1,4 @@
-#include "crash/flow/win32/SystemExceptions.h"
+#include "crash/adapter/win32/SystemExceptions.h"
 
 #include "crash/SystemExceptionText.h"
 

@@ -1,11 +1,11 @@
-#include "crash/flow/win32/LastResortFilters.h"
+#include "crash/adapter/win32/LastResortFilters.h"
 
 #include <windows.h>
 
 #include <exception>
 
 #include "crash/flow/win32/ReportException.h"
-#include "crash/flow/win32/SystemExceptions.h"
+#include "crash/adapter/win32/SystemExceptions.h"
 #include "crash/flow/win32/ThrowRecords.h"
 
 namespace {

@@ -1,19 +1,20 @@
-#include "crash/flow/win32/CrashReporter.h"
+#include "crash/adapter/win32/CrashReporter.h"
 
 #include <windows.h>
 
 #include <memory>
 
+#include "crash/adapter/win32/FrameworkInterceptions.h"
+#include "crash/adapter/win32/FrameworkThreads.h"
+#include "crash/adapter/win32/LastResortFilters.h"
 #include "crash/flow/ExceptionFlow.h"
 #include "crash/flow/ExceptionHandlers.h"
 #include "crash/flow/ExceptionHistory.h"
 #include "crash/flow/HandlerFiring.h"
 #include "crash/flow/TIMEException.h"
 #include "crash/flow/win32/EmergencyReserve.h"
-#include "crash/flow/win32/FrameworkInterceptions.h"
 #include "crash/flow/win32/FreezeWatch.h"
 #include "crash/flow/win32/HandleExceptionThread.h"
-#include "crash/flow/win32/LastResortFilters.h"
 #include "crash/flow/win32/MainThreadWait.h"
 #include "crash/flow/win32/MainThreadWindow.h"
 #include "crash/flow/win32/ReportException.h"
@@ -31,7 +32,7 @@
 #include "crash/win32/RestartHandOver.h"
 #include "crash/win32/ThreadInfoBuffer.h"
 #include "crash/win32/Win32SettingsEnvironment.h"
-#include "framework/win32/LastResortRoutines.h"
+#include "framework/win32/Application.h"
 #include "framework/win32/Thread.h"
 
 namespace {
@@ -85,6 +86,16 @@ class TCrashReporter : public IReportingSide {
   }
 
   DWORD HandlerThreadId() override { return FHandlerThread.ThreadId(); }
+  DWORD MainThreadId() override { return MainThreadID; }
+  bool IsQuietAbort(const std::exception_ptr& exception) override {
+    try {
+      std::rethrow_exception(exception);
+    } catch (const EAbort&) {
+      return true;
+    } catch (...) {
+    }
+    return false;
+  }
   bool MainThreadBusyForHandlers() override {
     return THandlerFiring::MainThreadHandlersRunning() || (FMainWindow && FMainWindow->InCall());
   }
@@ -154,7 +165,7 @@ void TCrashReporter::StartInterceptions(TIMESettings& settings) {
   FFlow = std::make_unique<TExceptionFlow>(TExceptionHandlers::Process(), TExceptionHistory::Process());
   if (FHandlerThread.Start([this](const TExceptionRequestRecord& record) { Handle(record); }) && FThreadInfo)
     FThreadInfo->RecordThreadName(FHandlerThread.ThreadId(), "-");
-  FThreadHooks = std::make_unique<TThreadCreationHooks>(FThreadInfo.get(), ReportThreadFailure);
+  FThreadHooks = std::make_unique<TThreadCreationHooks>(FThreadInfo.get(), ReportThreadFailure, FrameworkThreadStart());
   FThreadHooks->Install();
   SetThrowStackMemory(&FServices->Memory());
   FFilters.Install();

@@ -1,4 +1,4 @@
-#include "crash/flow/win32/FrameworkInterceptions.h"
+#include "crash/adapter/win32/FrameworkInterceptions.h"
 
 #include <windows.h>
 
