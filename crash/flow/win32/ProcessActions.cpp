@@ -8,6 +8,8 @@
 #include "crash/report/ReportFile.h"
 #include "crash/report/win32/Win32ReportFile.h"
 #include "crash/win32/RestartHandOver.h"
+#include "platform/ScopeGuard.h"
+#include "platform/win32/HandleOwners.h"
 
 namespace {
 
@@ -28,13 +30,14 @@ void StartSuccessor(const std::array<std::uint64_t, 10>& history) {
   if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                       &startup, &process))
     return;
+  const TKernelHandle successor(process.hProcess);
+  const TKernelHandle successorThread(process.hThread);
+  // Without the record the successor starts with no history, but it starts,
+  // however the hand-over ends.
+  const auto resume = OnScopeExit([&successorThread] { ResumeThread(successorThread.Get()); });
   TRestartHistory handedOver;
   std::copy(history.begin(), history.end(), handedOver.begin());
-  // Without the record the successor starts with no history, but it starts.
-  WriteRestartRecord(process.hProcess, process.dwProcessId, GetCurrentProcessId(), handedOver);
-  ResumeThread(process.hThread);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  WriteRestartRecord(successor.Get(), process.dwProcessId, GetCurrentProcessId(), handedOver);
 }
 
 }  // namespace

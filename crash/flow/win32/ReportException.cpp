@@ -5,6 +5,8 @@
 #include "crash/flow/win32/RequestRecord.h"
 #include "crash/flow/win32/ThrowRecords.h"
 #include "crash/win32/BlockedProcess.h"
+#include "platform/ScopeGuard.h"
+#include "platform/win32/HandleOwners.h"
 
 namespace {
 
@@ -25,19 +27,27 @@ void ChoosePointers(const CONTEXT* context, std::uintptr_t address, std::uintptr
 }
 
 void Deliver(IReportingSide& side, TExceptionRequestRecord& record) {
-  HANDLE event = ProcessIsBlocked() ? nullptr : CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (event == nullptr) {
+  // Owned, so that the event is closed however the handling ends.
+  const TKernelHandle event(ProcessIsBlocked() ? nullptr : CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event) {
     side.HandleHere(record);
     return;
   }
-  record.Event = event;
+  record.Event = event.Get();
   side.PauseFreezeWatch();
-  if (side.Submit(record))
-    side.WaitHandled(event);
-  else
+  const auto resume = OnScopeExit([&side] { side.ResumeFreezeWatch(); });
+  if (!side.Submit(record)) {
     side.HandleHere(record);
-  side.ResumeFreezeWatch();
-  CloseHandle(event);
+    return;
+  }
+  try {
+    side.WaitHandled(event.Get());
+  } catch (...) {
+    // The handling thread still reads the request on this stack and sets the
+    // event: neither may go away before it is done.
+    WaitForSingleObject(event.Get(), INFINITE);
+    throw;
+  }
 }
 
 }  // namespace
