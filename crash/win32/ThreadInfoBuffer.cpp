@@ -1,12 +1,11 @@
 #include "crash/win32/ThreadInfoBuffer.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "crash/win32/ProcessObjectName.h"
 #include "platform/win32/MutexHold.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 #ifndef _WIN64
 static_assert(sizeof(TThreadInfoBlock) == 20, "the shared block is 20 bytes");
@@ -103,13 +102,14 @@ TThreadInfoBuffer::~TThreadInfoBuffer() {
 }
 
 DWORD TThreadInfoBuffer::FirstThreadOfProcess() {
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (!snapshot) return GetCurrentThreadId();
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) return entry.th32ThreadID;
-  return GetCurrentThreadId();
+  const DWORD process = GetCurrentProcessId();
+  DWORD first = GetCurrentThreadId();
+  WalkToolhelpSnapshot<THREADENTRY32>(0, [&](const THREADENTRY32& entry) {
+    if (entry.th32OwnerProcessID != process) return true;
+    first = entry.th32ThreadID;
+    return false;
+  });
+  return first;
 }
 
 TThreadInfoEntry* TThreadInfoBuffer::EntryOf(DWORD threadId) {

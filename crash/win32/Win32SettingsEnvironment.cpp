@@ -1,7 +1,6 @@
 #include "crash/win32/Win32SettingsEnvironment.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <vector>
@@ -9,6 +8,8 @@
 #include "crash/SettingsResource.h"
 #include "crash/win32/SharedSettingsBuffer.h"
 #include "platform/win32/HandleOwners.h"
+#include "platform/win32/ModuleFileName.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 namespace {
 
@@ -42,11 +43,6 @@ bool Readable(const void* address, size_t count) {
   return true;
 }
 
-std::string FileNameOnly(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 TSettingsMessageBox SetSettingsMessageBox(TSettingsMessageBox messageBox) {
@@ -75,13 +71,10 @@ bool TWin32SettingsEnvironment::ReporterInPackage() { return ReporterModule() !=
 
 std::vector<TModuleHandle> TWin32SettingsEnvironment::Modules() {
   std::vector<TModuleHandle> modules;
-  // Owned: the list may fail to grow half-way.
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
-  if (!snapshot) return modules;
-  MODULEENTRY32 entry;
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32First(snapshot.Get(), &entry); more; more = Module32Next(snapshot.Get(), &entry))
+  WalkToolhelpSnapshot<MODULEENTRY32W>(GetCurrentProcessId(), [&](const MODULEENTRY32W& entry) {
     modules.push_back(reinterpret_cast<TModuleHandle>(entry.hModule));
+    return true;
+  });
   std::sort(modules.begin(), modules.end());
   return modules;
 }
@@ -92,8 +85,7 @@ TModuleHandle TWin32SettingsEnvironment::LoadedModule(const std::string& fileNam
 
 TModuleHandle TWin32SettingsEnvironment::ModuleOfAddress(std::uintptr_t address) {
   const TModuleHandle base = AllocationBaseOf(reinterpret_cast<const void*>(address));
-  char path[MAX_PATH];
-  if (base == 0 || GetModuleFileNameA(ToModule(base), path, MAX_PATH) == 0) return 0;
+  if (base == 0 || ::ModuleFileName(ToModule(base)).empty()) return 0;
   return base;
 }
 
@@ -111,22 +103,19 @@ std::optional<std::string> TWin32SettingsEnvironment::FindModuleResource(TModule
 }
 
 std::string TWin32SettingsEnvironment::ModuleFileName(TModuleHandle module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(ToModule(module), path, MAX_PATH);
-  return FileNameOnly(std::string(path, length));
+  return ModuleFileNameOnly(ToModule(module));
 }
 
 std::string TWin32SettingsEnvironment::FileVersion(TModuleHandle module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(ToModule(module), path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
+  const std::string path = ::ModuleFileName(ToModule(module));
+  if (path.empty()) return std::string();
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
   if (size == 0) return std::string();
   std::vector<char> data(size);
   VS_FIXEDFILEINFO* info = nullptr;
   UINT infoSize = 0;
-  if (!GetFileVersionInfoA(path, 0, size, data.data()) ||
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data()) ||
       !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &infoSize) ||
       info == nullptr || infoSize < sizeof(VS_FIXEDFILEINFO))
     return std::string();

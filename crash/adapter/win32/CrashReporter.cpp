@@ -34,18 +34,13 @@
 #include "crash/win32/Win32SettingsEnvironment.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Thread.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
 class TCrashReporter;
 TCrashReporter* gReporter = nullptr;
 std::function<bool(TIMEException&)> gPresenter;
-
-std::string ModulePath(HMODULE module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  return std::string(path, length < MAX_PATH ? length : 0);
-}
 
 void ReportThreadFailure(const TThreadFailure& failure) {
   ReportException(ekException, &failure.Exception, 0, nullptr, 0, nullptr, failure.CatchPoint, nullptr, 0, 0,
@@ -144,7 +139,7 @@ void TCrashReporter::Handle(const TExceptionRequestRecord& record) {
 
 bool TCrashReporter::CheckExecutable(TIMESettings& settings) {
   if (!settings.Enabled() || !settings.CheckFileCrc()) return true;
-  if (CheckFileChecksum(ModulePath(nullptr)) != TFileChecksum::Differs) return true;
+  if (CheckFileChecksum(ModuleFileName(nullptr)) != TFileChecksum::Differs) return true;
   MessageBoxA(nullptr, settings.BitFaultMsg().c_str(), nullptr, MB_OK | MB_ICONERROR | MB_TASKMODAL);
   return false;
 }

@@ -1,6 +1,7 @@
 #include "crash/adapter/win32/SystemExceptions.h"
 
 #include "crash/SystemExceptionText.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
@@ -9,12 +10,7 @@ std::string ModuleNameOf(const void* address) {
   if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                           static_cast<LPCSTR>(address), &module))
     return std::string();
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  const std::string full(path, length);
-  const std::size_t slash = full.find_last_of("\\/");
-  return slash == std::string::npos ? full : full.substr(slash + 1);
+  return ModuleFileNameOnly(module);
 }
 
 TSystemExceptionFacts FactsOf(const EXCEPTION_RECORD& record) {

@@ -10,13 +10,12 @@
 #include "crash/win32/RestartHandOver.h"
 #include "platform/ScopeGuard.h"
 #include "platform/win32/HandleOwners.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
 std::string ExecutableDirectory() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const std::string full(path, length < MAX_PATH ? length : 0);
+  const std::string full = ModuleFileName(nullptr);
   const std::size_t slash = full.find_last_of('\\');
   return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }

@@ -1,11 +1,9 @@
 #include "crash/hooks/win32/ImportRedirect.h"
 
-#include <tlhelp32.h>
-
 #include <cstring>
 
 #include "platform/X86Code.h"
-#include "platform/win32/HandleOwners.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 namespace {
 
@@ -22,12 +20,10 @@ bool ReadAt(const uint8_t* address, T& value) {
 
 std::vector<HMODULE> LoadedModules() {
   std::vector<HMODULE> modules;
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0));
-  if (!snapshot) return modules;
-  MODULEENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
+  WalkToolhelpSnapshot<MODULEENTRY32W>(0, [&](const MODULEENTRY32W& entry) {
     modules.push_back(entry.hModule);
+    return true;
+  });
   return modules;
 }
 

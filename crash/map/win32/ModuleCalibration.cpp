@@ -1,13 +1,12 @@
 #include "crash/map/win32/ModuleCalibration.h"
 
-#include <tlhelp32.h>
-
 #include <cstring>
 #include <vector>
 
 #include "crash/map/MapResource.h"
 #include "crash/map/win32/Win32MapSources.h"
 #include "platform/win32/HandleOwners.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 // The anchors of the reporter's own module: a routine in its code and a
 // variable in its data whose places the build measured.
@@ -102,14 +101,11 @@ bool CalibrateModule(HMODULE module) {
 
 int CalibrateLoadedModules() {
   std::vector<HMODULE> modules;
-  {
-    TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
-    if (!snapshot) return 0;
-    MODULEENTRY32W entry;
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
-      modules.push_back(entry.hModule);
-  }
+  const bool listed = WalkToolhelpSnapshot<MODULEENTRY32W>(GetCurrentProcessId(), [&](const MODULEENTRY32W& entry) {
+    modules.push_back(entry.hModule);
+    return true;
+  });
+  if (!listed) return 0;
   int rewritten = 0;
   for (HMODULE module : modules)
     if (CalibrateModule(module)) ++rewritten;

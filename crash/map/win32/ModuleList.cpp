@@ -7,14 +7,9 @@
 #include "crash/map/MapLoader.h"
 #include "crash/map/win32/ProcessCodeReader.h"
 #include "crash/map/win32/Win32MapSources.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
-
-std::string PathOfModule(HMODULE module) {
-  char path[MAX_PATH * 2];
-  const DWORD length = GetModuleFileNameA(module, path, sizeof path);
-  return length == 0 || length >= sizeof path ? std::string() : std::string(path, length);
-}
 
 std::string WithoutDirectory(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
@@ -56,7 +51,7 @@ int TModuleList::IndexOfAddress(TAddress address) {
   std::lock_guard<std::mutex> hold(FLock);
   for (std::size_t i = 0; i < FEntries.size(); ++i)
     if (FEntries[i].LoadAddress == base) return static_cast<int>(i);
-  const std::string path = PathOfModule(reinterpret_cast<HMODULE>(base));
+  const std::string path = ModuleFileName(reinterpret_cast<HMODULE>(base));
   if (path.empty()) return -1;
   const TImageLayout layout = ReadImageLayout(TProcessCodeReader::Instance(), static_cast<TAddress>(base));
   if (!layout.Valid) return -1;

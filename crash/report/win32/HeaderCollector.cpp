@@ -5,6 +5,7 @@
 
 #include "crash/report/win32/FileVersion.h"
 #include "platform/win32/HandleOwners.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ TReportDateTime FromSystemTime(const SYSTEMTIME& t) {
 std::string FileNameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ModulePath(HMODULE module) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-  return length == 0 || length >= MAX_PATH ? std::string() : std::string(path, length);
 }
 
 // The module that holds this code: the reporter's own.
@@ -216,7 +211,7 @@ void CollectMachine(THeaderSnapshot& s) {
   });
   Guarded([&] {
     s.WindowsDrive = DriveOf(WindowsDirectory());
-    s.ExecutableDrive = DriveOf(ModulePath(nullptr));
+    s.ExecutableDrive = DriveOf(ModuleFileName(nullptr));
   });
   Guarded([&] {
     TWindowDC screen(nullptr);
@@ -237,10 +232,10 @@ void CollectProgram(THeaderSnapshot& s, const THeaderCollectorInput& input) {
   Guarded([&] { s.AllocatedMemory = AllocatedMemory(); });
   Guarded([&] { s.CommandLine = CommandLineWithArguments(); });
   Guarded([&] {
-    const std::string executable = ModulePath(nullptr);
+    const std::string executable = ModuleFileName(nullptr);
     s.Executable = FileNameOf(executable);
     const HMODULE reporter = ReporterModule();
-    const std::string own = reporter != nullptr && reporter != GetModuleHandleA(nullptr) ? ModulePath(reporter) : "";
+    const std::string own = reporter != nullptr && reporter != GetModuleHandleA(nullptr) ? ModuleFileName(reporter) : "";
     s.CurrentModule = FileNameOf(own);
     const std::string timed = own.empty() ? executable : own;
     s.ModuleTime = LastWriteTime(timed);
@@ -249,7 +244,7 @@ void CollectProgram(THeaderSnapshot& s, const THeaderCollectorInput& input) {
   Guarded([&] {
     const HMODULE bde = GetModuleHandleA("idapi32.dll");
     if (bde == nullptr) return;
-    s.BdeVersion = FileVersionText(ModulePath(bde));
+    s.BdeVersion = FileVersionText(ModuleFileName(bde));
   });
 }
 

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <cfgmgr32.h>
 #include <setupapi.h>
-#include <tlhelp32.h>
 
 #include "crash/report/win32/FileVersion.h"
 #include "platform/win32/HandleOwners.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 namespace {
 
@@ -101,11 +101,7 @@ TDeviceSnapshot ReadDevice(HDEVINFO set, SP_DEVINFO_DATA& device) {
 
 std::vector<TModuleSnapshot> ProcessModules() {
   std::vector<TModuleSnapshot> modules;
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, GetCurrentProcessId()));
-  if (!snapshot) return modules;
-  MODULEENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry)) {
+  WalkToolhelpSnapshot<MODULEENTRY32W>(GetCurrentProcessId(), [&](const MODULEENTRY32W& entry) {
     TModuleSnapshot module;
     module.LoadAddress = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(entry.modBaseAddr));
     module.FileName = Narrow(entry.szModule);
@@ -113,23 +109,21 @@ std::vector<TModuleSnapshot> ProcessModules() {
     module.Version = FileVersionText(path);
     module.Directory = DirectoryOf(path);
     modules.push_back(std::move(module));
-  }
+    return true;
+  });
   return modules;
 }
 
 std::vector<TProcessSnapshot> SystemProcesses() {
   std::vector<TProcessSnapshot> processes;
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return processes;
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+  WalkToolhelpSnapshot<PROCESSENTRY32W>(0, [&](const PROCESSENTRY32W& entry) {
     TProcessSnapshot process;
     process.Id = entry.th32ProcessID;
     process.ExeName = Narrow(entry.szExeFile);
     ReadProcessDetails(process);
     processes.push_back(std::move(process));
-  }
+    return true;
+  });
   return processes;
 }
 

@@ -1,9 +1,8 @@
 #include "crash/stack/win32/ThreadSampler.h"
 
-#include <tlhelp32.h>
-
 #include "crash/stack/StackCopy.h"
 #include "platform/ScopeGuard.h"
+#include "platform/win32/ToolhelpSnapshot.h"
 
 namespace {
 
@@ -90,12 +89,10 @@ __attribute__((noinline)) TThreadSample TThreadSampler::SampleSelf() {
 
 std::vector<DWORD> ThreadsOfThisProcess() {
   std::vector<DWORD> threads;
-  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (!snapshot) return threads;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
   const DWORD process = GetCurrentProcessId();
-  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+  WalkToolhelpSnapshot<THREADENTRY32>(0, [&](const THREADENTRY32& entry) {
     if (entry.th32OwnerProcessID == process) threads.push_back(entry.th32ThreadID);
+    return true;
+  });
   return threads;
 }
