@@ -33,10 +33,13 @@ bool BlockedNow() {
 
 }  // namespace
 
-bool ProcessIsBlocked(DWORD waitMs) {
-  for (DWORD waited = 0;; waited += 10) {
+bool ProcessIsBlocked(DWORD waitMs) { return ProcessIsBlocked(waitMs, &Sleep); }
+
+bool ProcessIsBlocked(DWORD waitMs, const std::function<void(DWORD ms)>& pause) {
+  constexpr DWORD kLookInterval = 10;
+  for (DWORD waited = 0;; waited += kLookInterval) {
     if (!BlockedNow()) return false;
     if (waited >= waitMs) return true;
-    Sleep(10);
+    pause(kLookInterval);
   }
 }

@@ -9,6 +9,8 @@ namespace {
 constexpr DWORD kStopWaitMs = 500;
 constexpr DWORD kTerminatedExitCode = 1;
 
+bool WaitTimed(HANDLE stopEvent, DWORD periodMs) { return WaitForSingleObject(stopEvent, periodMs) == WAIT_TIMEOUT; }
+
 class TLockHold {
  public:
   explicit TLockHold(CRITICAL_SECTION& lock) : FLock(lock) { EnterCriticalSection(&FLock); }
@@ -21,8 +23,12 @@ class TLockHold {
 };
 }  // namespace
 
-TFreezeWatch::TFreezeWatch(const TMainThreadWindow& mainWindow, DWORD freezeTimeoutMs, TFreezeReport report)
-    : FMainWindow(mainWindow), FFreezeTimeout(freezeTimeoutMs), FReport(std::move(report)) {
+TFreezeWatch::TFreezeWatch(const TMainThreadWindow& mainWindow, DWORD freezeTimeoutMs, TFreezeReport report,
+                           TPeriodWait periodWait)
+    : FMainWindow(mainWindow),
+      FFreezeTimeout(freezeTimeoutMs),
+      FReport(std::move(report)),
+      FPeriodWait(periodWait ? std::move(periodWait) : TPeriodWait(&WaitTimed)) {
   InitializeCriticalSection(&FPauseLock);
 }
 
@@ -110,7 +116,7 @@ void TFreezeWatch::Watch() {
     if (!WaitWhilePaused()) return;
     if (FResetCounter.exchange(false)) clock.Resumed();
     FMainWindow.PostPing(FThreadId);
-    if (WaitForSingleObject(FStopEvent.Get(), clock.PeriodMs()) != WAIT_TIMEOUT) return;
+    if (!FPeriodWait(FStopEvent.Get(), clock.PeriodMs())) return;
     const bool answered = DrainAnswers();
     // A pause or a reset during the period: this period does not count.
     if (FPauses.load() > 0 || FResetCounter.load()) continue;

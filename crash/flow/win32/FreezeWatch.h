@@ -5,7 +5,8 @@
 // watches of a process only the one holding the freeze-watch mutex counts.
 // While an exception is handled the watch is paused.
 // Start, Stop and the destructor on the thread that owns the watch; Pause,
-// Resume and ResetCounter from any thread; the report runs on the watch thread.
+// Resume and ResetCounter from any thread; the report and the period wait run
+// on the watch thread.
 #include <windows.h>
 
 #include <atomic>
@@ -19,9 +20,13 @@ class TThreadInfoBuffer;
 class TFreezeWatch {
  public:
   using TFreezeReport = std::function<void()>;
+  // Waits out one period of the given length; false when stopEvent was set
+  // first. The system's timed wait unless another clock is given.
+  using TPeriodWait = std::function<bool(HANDLE stopEvent, DWORD periodMs)>;
 
   // The window must outlive the watch's thread (Stop it first).
-  TFreezeWatch(const TMainThreadWindow& mainWindow, DWORD freezeTimeoutMs, TFreezeReport report);
+  TFreezeWatch(const TMainThreadWindow& mainWindow, DWORD freezeTimeoutMs, TFreezeReport report,
+               TPeriodWait periodWait = {});
   ~TFreezeWatch();
   TFreezeWatch(const TFreezeWatch&) = delete;
   TFreezeWatch& operator=(const TFreezeWatch&) = delete;
@@ -42,6 +47,7 @@ class TFreezeWatch {
   void ResetCounter() { FResetCounter.store(true); }
 
   DWORD ThreadId() const { return FThreadId; }
+  bool Paused() const { return FPauses.load() > 0; }
   // True while the thread holds the mutex and counts.
   bool Active() const { return FActive.load(); }
 
@@ -57,6 +63,7 @@ class TFreezeWatch {
   const TMainThreadWindow& FMainWindow;
   const DWORD FFreezeTimeout;
   const TFreezeReport FReport;
+  const TPeriodWait FPeriodWait;
   HANDLE FExclusiveMutex = nullptr;
   TThreadInfoBuffer* FThreads = nullptr;
   TKernelHandle FThread;

@@ -33,8 +33,7 @@ void WaitWhilePaused() {
   const DWORD error = GetLastError();
   {
     std::shared_lock<std::shared_mutex> hold(State().Lock);
-    if (TThreadPause* pause = State().Active)
-      if (const HANDLE event = pause->EventOfCurrentThread()) WaitForSingleObject(event, INFINITE);
+    if (TThreadPause* pause = State().Active) pause->StopIfPaused();
   }
   SetLastError(error);
 }
@@ -166,6 +165,14 @@ std::vector<DWORD> TThreadPause::PausedThreads() {
 bool TThreadPause::MainThreadPaused() {
   std::lock_guard<std::mutex> guard(FLock);
   return FMainPaused;
+}
+
+void TThreadPause::StopIfPaused() {
+  const HANDLE event = EventOfCurrentThread();
+  if (event == nullptr) return;
+  ++FStopped;
+  WaitForSingleObject(event, INFINITE);
+  --FStopped;
 }
 
 HANDLE TThreadPause::EventOfCurrentThread() {

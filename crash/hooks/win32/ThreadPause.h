@@ -12,6 +12,7 @@
 // handling thread, the redirected functions on any thread.
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,10 @@ class TThreadPause {
   bool MainThreadPaused();
   // The event the calling thread waits for, null when it is not paused.
   HANDLE EventOfCurrentThread();
+  // Waits for that event when the calling thread is paused.
+  void StopIfPaused();
+  // How many threads are stopped in the pause right now.
+  int StoppedThreads() const { return FStopped.load(); }
 
  private:
   bool RedirectMessageFunctions();
@@ -56,6 +61,7 @@ class TThreadPause {
   std::mutex FLock;
   std::set<DWORD> FPaused;
   bool FMainPaused = false;
+  std::atomic<int> FStopped{0};
   std::vector<std::unique_ptr<TImportRedirect>> FRedirects;
   bool FRedirected = false;
   bool FUsable = false;  // some module's calls reach the redirections

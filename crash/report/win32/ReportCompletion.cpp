@@ -8,10 +8,16 @@ namespace {
 const char kReporterThreadName[] = "-";
 constexpr DWORD kBlockedStopWaitMs = 250;
 
+bool WaitTimed(HANDLE thread, DWORD timeoutMs) { return WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0; }
+
 }  // namespace
 
-TReportCompletion::TReportCompletion(TReportBuild& build, TCompletedEvent onCompleted, TThreadInfoBuffer* threadInfo)
-    : FBuild(build), FOnCompleted(std::move(onCompleted)), FThreadInfo(threadInfo) {}
+TReportCompletion::TReportCompletion(TReportBuild& build, TCompletedEvent onCompleted, TThreadInfoBuffer* threadInfo,
+                                     TBoundedWait boundedWait)
+    : FBuild(build),
+      FOnCompleted(std::move(onCompleted)),
+      FThreadInfo(threadInfo),
+      FBoundedWait(boundedWait ? std::move(boundedWait) : TBoundedWait(&WaitTimed)) {}
 
 TReportCompletion::~TReportCompletion() {
   try {
@@ -71,7 +77,7 @@ void TReportCompletion::Stop() {
   RequestStop();
   if (!FThread) return;
   if (ProcessIsBlocked()) {
-    if (!Wait(kBlockedStopWaitMs)) {
+    if (!FBoundedWait(FThread.Get(), kBlockedStopWaitMs)) {
       TerminateThread(FThread.Get(), 1);
       WaitForSingleObject(FThread.Get(), INFINITE);
       FRunning = false;

@@ -17,10 +17,15 @@
 class TReportCompletion {
  public:
   using TCompletedEvent = std::function<void()>;
+  // Waits up to timeoutMs for the thread's end; true when it ended. The
+  // system's timed wait unless another clock is given.
+  using TBoundedWait = std::function<bool(HANDLE thread, DWORD timeoutMs)>;
 
   // threadInfo may be null; otherwise the completion thread is recorded as
-  // one of the reporter's own threads, which reports leave out.
-  TReportCompletion(TReportBuild& build, TCompletedEvent onCompleted, TThreadInfoBuffer* threadInfo = nullptr);
+  // one of the reporter's own threads, which reports leave out. boundedWait
+  // is the wait of Stop in a blocked process.
+  TReportCompletion(TReportBuild& build, TCompletedEvent onCompleted, TThreadInfoBuffer* threadInfo = nullptr,
+                    TBoundedWait boundedWait = {});
   // Stops the completion first (see Stop).
   ~TReportCompletion();
   TReportCompletion(const TReportCompletion&) = delete;
@@ -51,6 +56,7 @@ class TReportCompletion {
   TReportBuild& FBuild;
   TCompletedEvent FOnCompleted;
   TThreadInfoBuffer* FThreadInfo;
+  TBoundedWait FBoundedWait;
   std::atomic<bool> FStop{false};
   std::atomic<bool> FRunning{false};
   bool FStarted = false;

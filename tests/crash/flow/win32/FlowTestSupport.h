@@ -30,15 +30,20 @@ class TTestThread {
   DWORD FId = 0;
 };
 
+// Serves the messages waiting in the calling thread's queue.
+inline void ServePendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
 // Serves the calling thread's messages for about the given time.
 inline void ServeMessagesFor(DWORD milliseconds) {
   const DWORD start = GetTickCount();
   for (;;) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
+    ServePendingMessages();
     const DWORD passed = GetTickCount() - start;
     if (passed >= milliseconds) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds - passed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);

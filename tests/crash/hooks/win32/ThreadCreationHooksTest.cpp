@@ -99,7 +99,7 @@ class ThreadCreationHooksTest : public ::testing::Test {
   // Lets the thread end and checks what came of it.
   void ExpectEnd(TProbe& probe, DWORD id, HANDLE thread, bool threw) {
     SetEvent(probe.Go);
-    ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(thread, kHangLimitMs), WAIT_OBJECT_0);
     TThreadInfo info;
     EXPECT_FALSE(gBuffer->Find(id, info));
     const std::vector<TThreadFailure> failures = TReportedFailures::Instance().Take();
@@ -154,7 +154,7 @@ TEST_F(ThreadCreationHooksTest, FrameworkThreadsAreRecordedWithTheirClass) {
   TProbeThread* thread = StartFrameworkThread(probe);
   // The class is entered when the thread starts running.
   TThreadInfo info;
-  for (int i = 0; i < 200 && (!gBuffer->Find(thread->ThreadID(), info) || info.ClassName.empty()); ++i) Sleep(10);
+  EXPECT_TRUE(WaitUntil([&] { return gBuffer->Find(thread->ThreadID(), info) && !info.ClassName.empty(); }));
   ExpectRecorded(thread->ThreadID(), StartOf(&StartFrameworkThread), "TProbeThread");
   const DWORD id = thread->ThreadID();
   ExpectEnd(probe, id, thread->Handle(), false);
@@ -167,10 +167,10 @@ TEST_F(ThreadCreationHooksTest, WorkItemsGetTheSameFrame) {
   SetEvent(probe.Go);
   ASSERT_TRUE(QueueUserWorkItem(ProbeProc, &probe, WT_EXECUTEDEFAULT));
   std::vector<TThreadFailure> failures;
-  for (int i = 0; i < 500 && failures.empty(); ++i) {
-    Sleep(10);
+  EXPECT_TRUE(WaitUntil([&] {
     failures = TReportedFailures::Instance().Take();
-  }
+    return !failures.empty();
+  }));
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].ThreadId, GetCurrentThreadId());
   EXPECT_EQ(failures[0].CatchPoint, cpThreadProcedure);
@@ -195,7 +195,7 @@ TEST_F(ThreadCreationHooksTest, TheNamingExceptionNamesTheThread) {
   DWORD id = 0;
   const HANDLE thread = CreateThread(nullptr, 0, NamesItself, named, 0, &id);
   ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(named, 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(named, kHangLimitMs), WAIT_OBJECT_0);
   TThreadInfo info;
   ASSERT_TRUE(gBuffer->Find(id, info));
   EXPECT_EQ(info.Name, "self-named worker");

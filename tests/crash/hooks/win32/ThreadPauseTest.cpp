@@ -56,9 +56,8 @@ DWORD WINAPI LoopWorker(void* parameter) {
   return 0;
 }
 
-bool WaitFor(const std::atomic<int>& value, int wanted, DWORD ms) {
-  for (DWORD waited = 0; value.load() != wanted && waited < ms; waited += 10) Sleep(10);
-  return value.load() == wanted;
+bool WaitFor(const std::atomic<int>& value, int wanted) {
+  return WaitUntil([&] { return value.load() == wanted; });
 }
 
 TEST_F(ThreadPauseTest, AWorkerStopsAtItsNextMessageUntilResumed) {
@@ -70,7 +69,7 @@ TEST_F(ThreadPauseTest, AWorkerStopsAtItsNextMessageUntilResumed) {
   DWORD id = 0;
   const HANDLE thread = CreateThread(nullptr, 0, LoopWorker, &worker, 0, &id);
   ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(worker.Ready, 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(worker.Ready, kHangLimitMs), WAIT_OBJECT_0);
   {
     ASSERT_TRUE(pause.Pause(0));
     const std::vector<DWORD> paused = pause.PausedThreads();
@@ -79,26 +78,28 @@ TEST_F(ThreadPauseTest, AWorkerStopsAtItsNextMessageUntilResumed) {
     EXPECT_FALSE(pause.MainThreadPaused());
 
     PostThreadMessageW(id, WM_APP, 0, 0);
-    Sleep(300);
+    // Stopped right after it retrieved the message, before handling it.
+    ASSERT_TRUE(WaitUntil([&] { return pause.StoppedThreads() == 1; }));
     EXPECT_EQ(worker.Handled.load(), 0);
     pause.Resume();
-    EXPECT_TRUE(WaitFor(worker.Handled, 1, 5000));
+    EXPECT_TRUE(WaitFor(worker.Handled, 1));
 
     // The completion thread is never paused.
     ASSERT_TRUE(pause.Pause(id));
     for (DWORD paused : pause.PausedThreads()) EXPECT_NE(paused, id);
     PostThreadMessageW(id, WM_APP, 0, 0);
-    EXPECT_TRUE(WaitFor(worker.Handled, 2, 5000));
+    EXPECT_TRUE(WaitFor(worker.Handled, 2));
+    EXPECT_EQ(pause.StoppedThreads(), 0);
 
     ASSERT_TRUE(pause.Pause(0));
     PostThreadMessageW(id, WM_APP, 0, 0);
-    Sleep(100);
+    ASSERT_TRUE(WaitUntil([&] { return pause.StoppedThreads() == 1; }));
     EXPECT_EQ(worker.Handled.load(), 2);
     pause.Resume();
   }
-  EXPECT_TRUE(WaitFor(worker.Handled, 3, 5000));
+  EXPECT_TRUE(WaitFor(worker.Handled, 3));
   PostThreadMessageW(id, WM_QUIT, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(thread, kHangLimitMs), WAIT_OBJECT_0);
   CloseHandle(thread);
 }
 
@@ -111,13 +112,16 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 // Pauses the main thread from outside, lets it go for one sent message,
-// then posts it a message while still paused and resumes a while later.
+// then posts it a message while still paused and resumes once it has
+// stopped at that message.
 struct TMainPauser {
   HWND Window;
   HANDLE Paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   LRESULT Answer = 0;
   bool MainPaused = false;
-  LARGE_INTEGER ResumedAt{};
+  bool StoppedAtFirst = false;
+  bool StoppedAtLast = false;
+  std::atomic<bool> Resumed{false};
   ~TMainPauser() { CloseHandle(Paused); }
 };
 
@@ -127,14 +131,16 @@ DWORD WINAPI PauseMainThread(void* parameter) {
   pause.Pause(0);  // the main thread is in none of its retrievals yet
   pauser->MainPaused = pause.MainThreadPaused();
   SetEvent(pauser->Paused);
-  Sleep(200);  // the main thread meanwhile retrieves its first message and stops
+  // The main thread meanwhile retrieves its first message and stops.
+  pauser->StoppedAtFirst = WaitUntil([&] { return pause.StoppedThreads() == 1; });
   pause.WithMainThreadLetGo([&] {
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(pauser->Window, kProbe, 0, 0, SMTO_NORMAL, 5000, &answer)) pauser->Answer = answer;
+    if (SendMessageTimeoutW(pauser->Window, kProbe, 0, 0, SMTO_NORMAL, kHangLimitMs, &answer))
+      pauser->Answer = answer;
   });
   PostMessageW(pauser->Window, kLast, 0, 0);
-  Sleep(300);
-  QueryPerformanceCounter(&pauser->ResumedAt);
+  pauser->StoppedAtLast = WaitUntil([&] { return pause.StoppedThreads() == 1; });
+  pauser->Resumed = true;
   pause.Resume();
   return 0;
 }
@@ -153,24 +159,26 @@ TEST_F(ThreadPauseTest, ThePausedMainThreadIsLetGoForOneCall) {
   DWORD id = 0;
   const HANDLE thread = CreateThread(nullptr, 0, PauseMainThread, &pauser, 0, &id);
   ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(pauser.Paused, 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(pauser.Paused, kHangLimitMs), WAIT_OBJECT_0);
   PostMessageW(pauser.Window, WM_NULL, 0, 0);
   MSG message;
-  LARGE_INTEGER lastAt{};
+  bool resumedBeforeLast = false;
   while (RetrieveMessage(message) > 0) {
     if (message.message == kLast) {
-      QueryPerformanceCounter(&lastAt);
+      resumedBeforeLast = pauser.Resumed.load();
       break;
     }
     DispatchMessageW(&message);
   }
-  ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(thread, kHangLimitMs), WAIT_OBJECT_0);
   CloseHandle(thread);
   DestroyWindow(pauser.Window);
   EXPECT_TRUE(pauser.MainPaused);
+  EXPECT_TRUE(pauser.StoppedAtFirst);
   EXPECT_EQ(pauser.Answer, 777);  // served while let go
   // Paused again after the call: the last message came through only after the resume.
-  EXPECT_GE(lastAt.QuadPart, pauser.ResumedAt.QuadPart);
+  EXPECT_TRUE(pauser.StoppedAtLast);
+  EXPECT_TRUE(resumedBeforeLast);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "crash/TIMESettings.h"
 #include "crash/report/ReportText.h"
@@ -84,9 +85,9 @@ LONG CALLBACK HoldFaultingThread(EXCEPTION_POINTERS* pointers) {
   if (GetCurrentThreadId() != gFaulterId) return EXCEPTION_CONTINUE_SEARCH;
   gContext = *pointers->ContextRecord;
   gFaultAddress = reinterpret_cast<std::uintptr_t>(pointers->ExceptionRecord->ExceptionAddress);
-  SetEvent(gFaulted.Get());
-  // As a reporting thread waits for its report; the faulting frames stay in place.
-  WaitForSingleObject(gRelease.Get(), INFINITE);
+  // As a reporting thread waits for its report; the faulting frames stay in
+  // place. Faulted and waiting in one step: once the test sees it, it waits.
+  SignalObjectAndWait(gFaulted.Get(), gRelease.Get(), INFINITE, FALSE);
   ExitThread(0);
 }
 
@@ -101,8 +102,7 @@ DWORD WINAPI FaulterBody(void*) {
 }
 
 __attribute__((noinline)) void WaitingWorker() {
-  SetEvent(gArrived.Get());
-  WaitForSingleObject(gRelease.Get(), INFINITE);
+  SignalObjectAndWait(gArrived.Get(), gRelease.Get(), INFINITE, FALSE);
 }
 
 DWORD WINAPI WorkerBody(void*) {
@@ -148,8 +148,8 @@ class ReportBuildTest : public ::testing::Test {
     gScene->Faulter.Reset(CreateThread(nullptr, 0, FaulterBody, nullptr, CREATE_SUSPENDED, &gFaulterId));
     info.RecordThreadName(gFaulterId, "faulter");
     ResumeThread(gScene->Faulter.Get());
+    // Every thread is in its wait now: each signalled and began to wait at once.
     WaitForSingleObject(gFaulted.Get(), INFINITE);
-    Sleep(100);  // every thread settled in its wait
   }
 
   static void TearDownTestSuite() {
@@ -471,19 +471,25 @@ TEST_F(ReportBuildTest, StopInABlockedProcessEndsAStuckCompletionAfterAQuarterSe
     SetEvent(reached.Get());
     WaitForSingleObject(never.Get(), INFINITE);
   };
-  TReportCompletion completion(build, nullptr);
+  // The quarter second, on the test's clock: it passes at once, and the stuck
+  // thread has not ended by then.
+  std::vector<DWORD> waits;
+  TReportCompletion completion(build, nullptr, nullptr, [&](HANDLE thread, DWORD timeoutMs) {
+    waits.push_back(timeoutMs);
+    return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+  });
   completion.Start(true);
   ASSERT_EQ(WaitForSingleObject(reached.Get(), 60000), WAIT_OBJECT_0);
+  TKernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, completion.ThreadId()));
+  ASSERT_TRUE(thread);
 
   TLoaderLockHolder holder;
   ASSERT_TRUE(holder.Hold());
-  const DWORD start = GetTickCount();
   completion.Stop();
-  const DWORD waited = GetTickCount() - start;
   holder.Release();
+  EXPECT_EQ(waits, std::vector<DWORD>{250});
+  EXPECT_EQ(WaitForSingleObject(thread.Get(), 0), WAIT_OBJECT_0) << "the stuck thread was ended";
   EXPECT_FALSE(completion.Running());
-  EXPECT_GE(waited, 200u);
-  EXPECT_LT(waited, 5000u);
   EXPECT_FALSE(build.Completed());
 }
 

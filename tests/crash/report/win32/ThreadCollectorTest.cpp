@@ -13,8 +13,8 @@ namespace {
 TKernelHandle gArrived, gRelease;
 
 __attribute__((noinline)) void WaitingWorker() {
-  SetEvent(gArrived.Get());
-  WaitForSingleObject(gRelease.Get(), INFINITE);
+  // Arrived and waiting in one step: once the test sees it arrive, it waits.
+  SignalObjectAndWait(gArrived.Get(), gRelease.Get(), INFINITE, FALSE);
 }
 
 DWORD WINAPI WorkerBody(void*) {
@@ -38,7 +38,6 @@ TEST(ThreadCollector, NamesSamplesAndTracesEveryThread) {
   TKernelHandle worker(StartWorker(workerId, createdAt));
   info->RecordThreadInfo(workerId, worker.Get(), "scanner", GetCurrentThreadId(), createdAt, "");
   WaitForSingleObject(gArrived.Get(), INFINITE);
-  Sleep(100);  // settled in its wait
 
   TThreadSampler sampler(SystemStackEnvironment());
   const TCollectedThreads collected = CollectThreads(sampler, info.get(), GetCurrentThreadId());
