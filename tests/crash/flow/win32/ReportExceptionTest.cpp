@@ -31,7 +31,7 @@ class TFakeSide : public IReportingSide {
   bool Submit(const TExceptionRequestRecord& record) override {
     ++Delivered;
     Event = record.Event;
-    if (FFailure == TFailure::SubmitRefused) return false;
+    if (FFailure == TFailure::SubmitRefused || FFailure == TFailure::HandleHereThrows) return false;
     // The handling thread: it ends the request when the test lets it.
     FHandler = std::make_unique<TTestThread>([this] {
       WaitForSingleObject(LetHandlerEnd.Get(), INFINITE);
@@ -86,7 +86,7 @@ TEST(ReportException, TheEventIsClosedAndTheWatchResumedOnEveryPath) {
   } cases[] = {
       {"handled", TFailure::None},
       {"refused by the handling thread, handled here", TFailure::SubmitRefused},
-      {"handling here fails", TFailure::HandleHereThrows},
+      {"refused, and handling here fails", TFailure::HandleHereThrows},
       {"the wait fails", TFailure::WaitThrows},
   };
   for (const auto& c : cases) {
