@@ -335,18 +335,19 @@ void TElEditStrings::DeleteRange(TElParaPos from, TElParaPos to) {
   const WideString last = Get(to.Paragraph);
   const WideString joined = first.substr(0, static_cast<std::size_t>(from.Offset)) +
                             last.substr(static_cast<std::size_t>(to.Offset));
+  bool longestRemoved = false;
   if (to.Paragraph > from.Paragraph) {
     FParagraphs.erase(FParagraphs.begin() + from.Paragraph + 1, FParagraphs.begin() + to.Paragraph + 1);
     const int removed = to.Paragraph - from.Paragraph;
     if (FLongestIndex > to.Paragraph) {
       FLongestIndex -= removed;
     } else if (FLongestIndex > from.Paragraph) {
-      // The longest paragraph went away: find the longest again.
-      FLongestIndex = -1;
+      longestRemoved = true;
     }
   }
   SetParagraphText(from.Paragraph, joined);
-  if (FLongestIndex < 0) RescanLongest();
+  // The longest paragraph went away: find the longest again.
+  if (longestRemoved) RescanLongest();
   ReCount(from.Paragraph);
   Changed();
 }
