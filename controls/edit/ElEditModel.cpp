@@ -825,16 +825,25 @@ void TElEditModel::DeleteRangeAsSelection(TElEditPoint from, TElEditPoint to) {
 
 void TElEditModel::BackspaceWord() {
   if (FReadOnly) return;
-  if (FSelected) DeleteSelection();
-  DeleteRangeAsSelection(FCaret, GetPrevWord({FCaret.X - 1, FCaret.Y}));
-  AfterUserDelete();
+  DeleteToWord(true);
 }
 
 void TElEditModel::DeleteWord() {
   if (FReadOnly) return;
+  DeleteToWord(false);
+}
+
+// Like the plain keys, a word key that finds nothing to delete changes
+// nothing, Modified included.
+void TElEditModel::DeleteToWord(bool backwards) {
+  bool changed = FSelected;
   if (FSelected) DeleteSelection();
-  DeleteRangeAsSelection(FCaret, GetNextWord(FCaret));
-  AfterUserDelete();
+  const TElEditPoint target = backwards ? GetPrevWord({FCaret.X - 1, FCaret.Y}) : GetNextWord(FCaret);
+  if (!(ToPara(target) == ToPara(FCaret))) {
+    DeleteRangeAsSelection(FCaret, target);
+    changed = true;
+  }
+  if (changed) AfterUserDelete();
 }
 
 void TElEditModel::DeleteSelection() {

@@ -269,6 +269,7 @@ class TElEditModel : private IElEditLayout {
   TElEditPoint InsertAt(TElEditPoint at, const WideString& text);
   void SelectRange(TElEditPoint anchor, TElEditPoint caret);
   void DeleteRangeAsSelection(TElEditPoint from, TElEditPoint to);
+  void DeleteToWord(bool backwards);
   void UndoOne(const TElAction& action);
   int SelectedLength() const;
 
