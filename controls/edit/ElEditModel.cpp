@@ -100,6 +100,27 @@ void TElEditModel::TextReplaced() {
   PlaceCaret();
 }
 
+void TElEditModel::StorageChanged() {
+  KeepPositionsInText();
+  if (FHost->HasWindow()) FHost->InvalidateText();
+}
+
+void TElEditModel::KeepPositionsInText() {
+  const int rows = FLines->GetParaCount();
+  if (rows == 0) {
+    FCaret = FAnchor = FSelStartPos = FSelEndPos = TElEditPoint{};
+    FSelected = false;
+    FTopLine = 0;
+    return;
+  }
+  for (TElEditPoint* p : {&FCaret, &FAnchor, &FSelStartPos, &FSelEndPos}) {
+    if (p->Y >= 0 && p->Y < rows && p->X >= 0 && p->X <= FLines->RowLength(p->Y)) continue;
+    p->Y = std::clamp(p->Y, 0, rows - 1);
+    p->X = std::clamp(p->X, 0, FLines->RowLength(p->Y));
+  }
+  FTopLine = std::clamp(FTopLine, 0, rows - 1);
+}
+
 WideString TElEditModel::ForceCase(const WideString& s) const {
   switch (FCharCase) {
     case eecUpperCase: return WideUpperCase(s);

@@ -239,7 +239,10 @@ class TElEditModel : private IElEditLayout {
   }
   void TextReplaced() override;
   void ScrollInfoChanged() override { FHost->UpdateScrollInfo(); }
-  void StorageChanged() override { if (FHost->HasWindow()) FHost->InvalidateText(); }
+  void StorageChanged() override;
+  // After a change through Lines: caret, anchor, selection and TopLine
+  // inside the text again.
+  void KeepPositionsInText();
 
   WideString ForceCase(const WideString& s) const;
   void ReplaceLines(const WideString& text);
