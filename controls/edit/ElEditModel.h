@@ -213,9 +213,8 @@ class TElEditModel : private IElEditLayout {
   bool WmGetTextAllowed() const { return FPasswordChar == 0; }
   void WmClear() { SetSelText(WideString()); }
 
-  // ---- Line-break conversions
+  // Every CR not followed by LF gets an LF after it.
   static WideString ConvertToCRLF(const WideString& s);
-  static WideString ConvertBreaksFormat(const WideString& s);
 
   // ---- Events and their triggers
   TNotifyEvent OnChange;
@@ -248,21 +247,30 @@ class TElEditModel : private IElEditLayout {
   void MakeCaretVisible();
   void PlaceCaret() { FHost->CaretMoved(); }
   void SetCaretXImpl(int value, bool endKey);
-  void OrderSelection();
-  void CollapseSelection();
-  TElEditPoint Clamp(TElEditPoint p) const;
-  TElEditPoint SnapToCharStart(TElEditPoint p) const;
+  // Moves a column off the middle of a surrogate pair, in the given direction.
+  int SnapColumn(int row, int column, bool rightwards) const;
   bool SameParagraph(int row1, int row2) const;
   TElParaPos ToPara(TElEditPoint p) const { return FLines->CaretToParagraph(p.X, p.Y); }
   TElEditPoint FromPara(TElParaPos p) const { return FLines->CaretFromParagraph(p.Paragraph, p.Offset); }
-  void ResetTopLineIfAllFit();
-  void AfterUserDelete();
+  // Undo records hold text positions (offset, paragraph): rows move when
+  // the text is re-wrapped, text positions do not.
+  static TElEditPoint Recorded(TElParaPos p) { return {p.Offset, p.Paragraph}; }
+  static TElParaPos FromRecord(TElEditPoint p) { return {p.Y, p.X}; }
+  // Caret to p as it is (no row jumps), view scrolled to it.
+  void MoveCaret(TElEditPoint p);
+  // Re-wraps every paragraph, keeping caret and anchor on their text.
+  void Reflow();
+  bool TypingAllowed(int insertedLength) const;
   void InsertTyped(const WideString& text);
+  void AfterUserDelete();
+  // Removes the character or line break before at; returns where it began.
+  TElParaPos RemoveBefore(TElParaPos at);
   // Inserts through the storage primitive; returns the position after it.
   TElEditPoint InsertAt(TElEditPoint at, const WideString& text);
-  void NotifyProgrammaticChange();
   void SelectRange(TElEditPoint anchor, TElEditPoint caret);
-  int RowWidthFrom(int row, int from, int to) const;
+  void DeleteRangeAsSelection(TElEditPoint from, TElEditPoint to);
+  void UndoOne(const TElAction& action);
+  int SelectedLength() const;
 
   std::unique_ptr<TElTextPainter> FPainter;
   TElNullEditHost FNullHost;
