@@ -409,7 +409,12 @@ TElEditPoint TElEditModel::CaretFromChar(int index) const {
   index = std::max(index, 0);
   for (int p = 0; p < count; ++p) {
     const int length = FLines->Paragraph(p).TextLength();
-    if (index <= length || p == count - 1) return FromPara({p, std::min(index, length)});
+    if (index <= length || p == count - 1) {
+      int offset = std::min(index, length);
+      // Never between the halves of a pair.
+      if (InsidePair(FLines->Get(p), offset)) --offset;
+      return FromPara({p, offset});
+    }
     index -= length + 2;
     // Inside a line break: the end of the paragraph before it.
     if (index < 0) return FromPara({p, length});
@@ -934,12 +939,10 @@ void TElEditModel::UserDeleteSelection() {
 }
 
 void TElEditModel::UndoOne(const TElAction& action) {
-  const TElEditPoint start = FromPara(FromRecord(action.FStart));
-  const TElEditPoint end = FromPara(FromRecord(action.FEnd));
   switch (action.FKind) {
     case atInsert:
       FUndo.Lock();
-      DeleteRangeAsSelection(start, end);
+      DeleteRangeAsSelection(FromPara(FromRecord(action.FStart)), FromPara(FromRecord(action.FEnd)));
       FUndo.UnLock();
       FAnchor = FSelStartPos = FSelEndPos = FCaret;
       break;
@@ -947,7 +950,7 @@ void TElEditModel::UndoOne(const TElAction& action) {
     case atBackSpace:
     case atDeleteSel: {
       FUndo.Lock();
-      const TElEditPoint after = InsertAt(end, action.FText);
+      const TElEditPoint after = InsertAt(FromPara(FromRecord(action.FEnd)), action.FText);
       FUndo.UnLock();
       const TElEditPoint caret = FromPara(FromRecord(action.FStart));
       MoveCaret(caret);

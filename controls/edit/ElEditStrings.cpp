@@ -335,18 +335,19 @@ void TElEditStrings::DeleteRange(TElParaPos from, TElParaPos to) {
   const WideString last = Get(to.Paragraph);
   const WideString joined = first.substr(0, static_cast<std::size_t>(from.Offset)) +
                             last.substr(static_cast<std::size_t>(to.Offset));
+  bool longestRemoved = false;
   if (to.Paragraph > from.Paragraph) {
     FParagraphs.erase(FParagraphs.begin() + from.Paragraph + 1, FParagraphs.begin() + to.Paragraph + 1);
     const int removed = to.Paragraph - from.Paragraph;
     if (FLongestIndex > to.Paragraph) {
       FLongestIndex -= removed;
     } else if (FLongestIndex > from.Paragraph) {
-      // The longest paragraph went away: find the longest again.
-      FLongestIndex = -1;
+      longestRemoved = true;
     }
   }
   SetParagraphText(from.Paragraph, joined);
-  if (FLongestIndex < 0) RescanLongest();
+  // The longest paragraph went away: find the longest again.
+  if (longestRemoved) RescanLongest();
   ReCount(from.Paragraph);
   Changed();
 }
@@ -420,28 +421,32 @@ void TElEditStrings::WrapInto(TElParagraph& para, const WideString& text) const 
   }
   const int width = FLayout->WrapWidth();
   const int rightEdge = FLayout->WrapRightEdge();
-  WideString rest = text;
+  const int total = static_cast<int>(text.size());
+  int start = 0;
   for (;;) {
-    const int length = static_cast<int>(rest.size());
-    if (FLayout->TextWidth(rest) + 2 < rightEdge || length <= 1) break;
-    int n = FLayout->CharsFitRight(width, rest, 0);
+    const int length = total - start;
+    if (length <= 1) break;
+    // The rest stays whole while its width + 2 is below the right edge,
+    // measured no further than that edge.
+    if (FLayout->CharsFitRight(rightEdge - 3, text, start) >= length) break;
+    int n = FLayout->CharsFitRight(width, text, start);
     if (n >= length) n = length - 1;
     int cut = n;
     if (n < length && n > 1) {
       int j = n - 1;
-      while (j >= 1 && !IsBlank(rest[static_cast<std::size_t>(j)])) --j;
+      while (j >= 1 && !IsBlank(text[static_cast<std::size_t>(start + j)])) --j;
       if (j >= 1) cut = j + 1;
     }
     // Every row takes at least one character, and a pair stays whole.
     if (cut < 1) cut = 1;
-    if (cut < length && IsLowSurrogate(rest[static_cast<std::size_t>(cut)]) &&
-        IsHighSurrogate(rest[static_cast<std::size_t>(cut - 1)]))
+    if (cut < length && IsLowSurrogate(text[static_cast<std::size_t>(start + cut)]) &&
+        IsHighSurrogate(text[static_cast<std::size_t>(start + cut - 1)]))
       cut = cut > 1 ? cut - 1 : cut + 1;
     if (cut >= length) break;
-    para.Add(rest.substr(0, static_cast<std::size_t>(cut)));
-    rest.erase(0, static_cast<std::size_t>(cut));
+    para.Add(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(cut)));
+    start += cut;
   }
-  para.Add(rest);
+  para.Add(text.substr(static_cast<std::size_t>(start)));
   para.EndUpdate();
 }
 

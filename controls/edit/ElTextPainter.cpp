@@ -1,5 +1,7 @@
 #include "controls/edit/ElTextPainter.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -42,11 +44,18 @@ int TElTextPainter::FitRaw(int width, const WideString& raw) const {
   return count;
 }
 
+// Only a window of the text is measured, doubled until the fit ends inside
+// it, so a long paragraph costs in proportion to what fits, not its length.
 int TElTextPainter::CharsFitRight(int width, const WideString& text, int startIndex) const {
   const int size = static_cast<int>(text.size());
   if (startIndex < 0) startIndex = 0;
   if (startIndex >= size) return 0;
-  int n = FitRaw(width, text.substr(static_cast<std::size_t>(startIndex)));
+  int n = 0;
+  for (int window = 64;; window *= 2) {
+    const int count = std::min(window, size - startIndex);
+    n = FitRaw(width, text.substr(static_cast<std::size_t>(startIndex), static_cast<std::size_t>(count)));
+    if (n < count || count == size - startIndex) break;
+  }
   // Half a pair is no character.
   const int end = startIndex + n;
   if (n > 0 && end < size && IsLowSurrogate(text[static_cast<std::size_t>(end)]) &&
@@ -59,9 +68,13 @@ int TElTextPainter::CharsFitLeft(int width, const WideString& text, int endIndex
   const int size = static_cast<int>(text.size());
   if (endIndex > size) endIndex = size;
   if (endIndex <= 0) return 0;
-  WideString reversed(text.begin(), text.begin() + endIndex);
-  WideString backwards(reversed.rbegin(), reversed.rend());
-  int n = FitRaw(width, backwards);
+  int n = 0;
+  for (int window = 64;; window *= 2) {
+    const int count = std::min(window, endIndex);
+    const WideString backwards(text.rbegin() + (size - endIndex), text.rbegin() + (size - endIndex) + count);
+    n = FitRaw(width, backwards);
+    if (n < count || count == endIndex) break;
+  }
   const int start = endIndex - n;
   if (n > 0 && start > 0 && IsLowSurrogate(text[static_cast<std::size_t>(start)]) &&
       IsHighSurrogate(text[static_cast<std::size_t>(start - 1)]))
