@@ -98,6 +98,42 @@ TEST(ElEditWindow, CreationParameters) {
   EXPECT_EQ(thin.edit->Height(), metrics.tmHeight);
 }
 
+TEST(ElEditWindow, AFontChangeReachesTheModelThePainterAndTheHeight) {
+  TEditFixture single;
+  single.edit->Font()->SetHeight(-16);
+  EXPECT_EQ(single.edit->Model().LineHeight(), 18);
+  HDC dc = GetDC(single.Window());
+  HGDIOBJ old = SelectObject(dc, single.edit->Font()->Handle());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, L"C:\\Wide", 7, &size);
+  SelectObject(dc, old);
+  ReleaseDC(single.Window(), dc);
+  EXPECT_EQ(single.edit->Model().Painter().TextWidth(u"C:\\Wide"), size.cx);
+  EXPECT_EQ(single.edit->Height(), metrics.tmHeight + 4 * GetSystemMetrics(SM_CYEDGE));
+  // The edit rectangle followed the new height.
+  RECT client;
+  GetClientRect(single.Window(), &client);
+  EXPECT_EQ(single.edit->Model().EditRect().Bottom, client.bottom);
+}
+
+TEST(ElEditWindow, ResizingReflowsWrappedRows) {
+  TEditFixture f(true, ssNone, 5);
+  TElEditModel& model = f.edit->Model();
+  model.SetWordWrap(true);
+  WideString text;
+  for (int i = 0; i < 12; ++i) text += u"word ";
+  f.edit->SetText(text);
+  const int rows = model.GetLinesCount();
+  f.edit->SetWidth(f.edit->Width() / 2);
+  RECT client;
+  GetClientRect(f.Window(), &client);
+  EXPECT_EQ(model.EditRect().Right, client.right);
+  EXPECT_GT(model.GetLinesCount(), rows);
+  EXPECT_EQ(model.GetText(), text);
+}
+
 TEST_F(ElEditMessagesTest, SettingTextThroughTheMessageAndTheProperty) {
   Count();
   // Both flag values carry wide text on this window.
