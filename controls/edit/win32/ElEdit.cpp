@@ -220,7 +220,8 @@ void TCustomElEdit::WMKillFocus(TMessage& message) {
   if (FModel->HideSelection()) InvalidateText();
 }
 
-// ---- painting: the rows, the selection on them ----
+// ---- painting: the rows, the selection on them (in the system's colours
+// until the edit has its own appearance properties) ----
 
 void TCustomElEdit::Paint() {
   TCanvas* canvas = Canvas();
@@ -270,7 +271,8 @@ void TCustomElEdit::PaintRow(int row) {
   for (int part = 0; part < 3; ++part) {
     const int partWidth = FWinPainter->TextWidth(parts[part]);
     if (part == 1 && partWidth > 0) {
-      const RECT band{x, baseline - model.LineHeight(), x + partWidth, baseline};
+      const RECT band{std::max(x, clip.Left), baseline - model.LineHeight(), std::min(x + partWidth, clip.Right),
+                      baseline};
       FillRect(dc, &band, GetSysColorBrush(Focused() ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
       SetTextColor(dc, GetSysColor(Focused() ? COLOR_HIGHLIGHTTEXT : COLOR_BTNSHADOW));
     }

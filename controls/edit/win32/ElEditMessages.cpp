@@ -133,11 +133,12 @@ bool TCustomElEdit::ScrollMessage(TMessage& message) {
 }
 
 void TCustomElEdit::WMScroll(TMessage& message) {
+  message.Result = 0;
+  if (LOWORD(message.WParam) > SB_ENDSCROLL) return;
+  // The model's codes are the platform's, in its order.
   const auto code = static_cast<TElEditScrollCode>(LOWORD(message.WParam));
   const int position = HIWORD(message.WParam);
-  if (LOWORD(message.WParam) > SB_ENDSCROLL) return;
   if (message.Msg == WM_VSCROLL) FModel->VertScroll(code, position);
   else FModel->HorzScroll(code, position);
   UpdateScrollInfo();
-  message.Result = 0;
 }

@@ -124,8 +124,9 @@ TEST_F(ElEditClipboardTest, TextFromAnotherProgramIsPasted) {
   ElClipboardSetText(nullptr, u"done");
 }
 
-// A block without a terminating zero is read to its end and no further.
-TEST(ElClipboard, ABlockWithoutTerminatorIsReadToItsEnd) {
+// Blocks as other programs leave them: without a terminating zero (read to
+// the block's end and no further), with an embedded zero, narrow text only.
+TEST(ElClipboard, BlocksOtherProgramsLeave) {
   const char16_t units[] = {u'a', u'b', u'c', u'd'};
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
@@ -145,6 +146,19 @@ TEST(ElClipboard, ABlockWithoutTerminatorIsReadToItsEnd) {
   ASSERT_TRUE(ElClipboardSetText(nullptr, WideString(u"one\0two", 7)));
   ASSERT_TRUE(ElClipboardGetText(nullptr, text));
   EXPECT_EQ(text, u"one");
+  // Narrow text alone is read widened with the system code page.
+  const char narrow[] = "caf\xE9 \x80";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL narrowBlock = GlobalAlloc(GMEM_MOVEABLE, sizeof narrow);
+  std::memcpy(GlobalLock(narrowBlock), narrow, sizeof narrow);
+  GlobalUnlock(narrowBlock);
+  ASSERT_NE(SetClipboardData(CF_TEXT, narrowBlock), nullptr);
+  CloseClipboard();
+  ASSERT_TRUE(ElClipboardGetText(nullptr, text));
+  wchar_t expected[16] = {0};
+  MultiByteToWideChar(CP_ACP, 0, narrow, -1, expected, 16);
+  EXPECT_EQ(Plain(text), std::wstring(expected));
   // An empty clipboard has no text.
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
