@@ -100,6 +100,27 @@ void TElEditModel::TextReplaced() {
   PlaceCaret();
 }
 
+void TElEditModel::StorageChanged() {
+  KeepPositionsInText();
+  if (FHost->HasWindow()) FHost->InvalidateText();
+}
+
+void TElEditModel::KeepPositionsInText() {
+  const int rows = FLines->GetParaCount();
+  if (rows == 0) {
+    FCaret = FAnchor = FSelStartPos = FSelEndPos = TElEditPoint{};
+    FSelected = false;
+    FTopLine = 0;
+    return;
+  }
+  for (TElEditPoint* p : {&FCaret, &FAnchor, &FSelStartPos, &FSelEndPos}) {
+    if (p->Y >= 0 && p->Y < rows && p->X >= 0 && p->X <= FLines->RowLength(p->Y)) continue;
+    p->Y = std::clamp(p->Y, 0, rows - 1);
+    p->X = std::clamp(p->X, 0, FLines->RowLength(p->Y));
+  }
+  FTopLine = std::clamp(FTopLine, 0, rows - 1);
+}
+
 WideString TElEditModel::ForceCase(const WideString& s) const {
   switch (FCharCase) {
     case eecUpperCase: return WideUpperCase(s);
@@ -825,16 +846,25 @@ void TElEditModel::DeleteRangeAsSelection(TElEditPoint from, TElEditPoint to) {
 
 void TElEditModel::BackspaceWord() {
   if (FReadOnly) return;
-  if (FSelected) DeleteSelection();
-  DeleteRangeAsSelection(FCaret, GetPrevWord({FCaret.X - 1, FCaret.Y}));
-  AfterUserDelete();
+  DeleteToWord(true);
 }
 
 void TElEditModel::DeleteWord() {
   if (FReadOnly) return;
+  DeleteToWord(false);
+}
+
+// Like the plain keys, a word key that finds nothing to delete changes
+// nothing, Modified included.
+void TElEditModel::DeleteToWord(bool backwards) {
+  bool changed = FSelected;
   if (FSelected) DeleteSelection();
-  DeleteRangeAsSelection(FCaret, GetNextWord(FCaret));
-  AfterUserDelete();
+  const TElEditPoint target = backwards ? GetPrevWord({FCaret.X - 1, FCaret.Y}) : GetNextWord(FCaret);
+  if (!(ToPara(target) == ToPara(FCaret))) {
+    DeleteRangeAsSelection(FCaret, target);
+    changed = true;
+  }
+  if (changed) AfterUserDelete();
 }
 
 void TElEditModel::DeleteSelection() {

@@ -239,7 +239,10 @@ class TElEditModel : private IElEditLayout {
   }
   void TextReplaced() override;
   void ScrollInfoChanged() override { FHost->UpdateScrollInfo(); }
-  void StorageChanged() override { if (FHost->HasWindow()) FHost->InvalidateText(); }
+  void StorageChanged() override;
+  // After a change through Lines: caret, anchor, selection and TopLine
+  // inside the text again.
+  void KeepPositionsInText();
 
   WideString ForceCase(const WideString& s) const;
   void ReplaceLines(const WideString& text);
@@ -269,6 +272,7 @@ class TElEditModel : private IElEditLayout {
   TElEditPoint InsertAt(TElEditPoint at, const WideString& text);
   void SelectRange(TElEditPoint anchor, TElEditPoint caret);
   void DeleteRangeAsSelection(TElEditPoint from, TElEditPoint to);
+  void DeleteToWord(bool backwards);
   void UndoOne(const TElAction& action);
   int SelectedLength() const;
 

@@ -90,6 +90,19 @@ TEST(EditModel, AssigningTextResetsCaretScrollAndSelectionAndClearsHistory) {
   EXPECT_EQ(edit->TopLine(), 0);
 }
 
+TEST(EditModel, ChangesThroughLinesKeepTheCaretInTheText) {
+  auto edit = MakeMemo(false);
+  edit->SetText(u"one\r\ntwo\r\nthree");
+  edit->SetCaretXY({5, 2});
+  edit->Lines().Delete(2);
+  EXPECT_EQ(edit->GetCaretXY(), (TElEditPoint{3, 1}));
+  EXPECT_NO_THROW(edit->PosFromCaret(edit->CaretX(), edit->CaretY()));
+  edit->Lines().Clear();
+  EXPECT_EQ(edit->GetCaretXY(), (TElEditPoint{0, 0}));
+  EXPECT_NO_THROW(edit->PosFromCaret(edit->CaretX(), edit->CaretY()));
+  EXPECT_EQ(edit->GetSelStart(), 0);
+}
+
 TEST(EditModel, LinesAreAssignedAsText) {
   auto edit = MakeEdit();
   edit->SetMultiline(true);

@@ -94,10 +94,13 @@ TEST(EditOperations, DeletingAtTheEndsOfTheTextChangesNothing) {
   events.Attach(*edit);
   edit->SetCaretXY({0, 0});
   edit->Backspace();
+  edit->BackspaceWord();
   edit->SetCaretXY({2, 1});
   edit->DeleteChar();
+  edit->DeleteWord();
   EXPECT_EQ(edit->GetText(), u"ab\r\ncd");
   EXPECT_FALSE(edit->GetCanUndo());
+  EXPECT_FALSE(edit->Modified());
   EXPECT_EQ(events.Changes, 0);
 }
 
