@@ -4,6 +4,9 @@
 
 #include "framework/win32/Graphics.h"
 
+// The platform's headers turn the names GetTextExtentExPoint and ExtTextOut
+// into their wide forms, ours included: the platform's calls are named in
+// full from the global scope.
 namespace {
 LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
 int Length(const WideString& text) { return static_cast<int>(text.size()); }
