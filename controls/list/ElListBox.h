@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "controls/base/ElBorderStyle.h"
 #include "controls/base/ElFlatFrame.h"
 #include "controls/base/ElXPThemedControl.h"
 #include "controls/list/ElCtrlScrollBarStyles.h"
@@ -51,7 +52,6 @@ enum TListBoxStyle : unsigned char {
   lbVirtual,
   lbVirtualOwnerDraw
 };
-enum TBorderStyle : unsigned char { bsNone, bsSingle };
 
 // The owner-draw state of a row (ODS_ flags).
 using TOwnerDrawState = UINT;
