@@ -163,7 +163,11 @@ void TCustomElListBox::DeleteString(int index) {
   if (!HandleAllocated()) return;
   FlushStream();
   Native(LB_DELETESTRING, static_cast<WPARAM>(index));
-  if (FHorizontalScroll) ResetHorizontalExtent();
+}
+
+// Measured once the row has left Items: the native entry goes before it.
+void TCustomElListBox::RowDeleted() {
+  if (FHorizontalScroll && HandleAllocated()) ResetHorizontalExtent();
 }
 
 // ---- rows streaming in ----

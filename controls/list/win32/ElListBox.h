@@ -304,6 +304,8 @@ class TCustomElListBox : public TElXPThemedControl {
   void InsertPlaceholder(int index);
   // The row at index is in Items and in the native list.
   void RowInserted(int index);
+  // A row has left Items and the native list.
+  void RowDeleted();
   void BeginStream(int changedRow);
   // The top index is kept by the control while rows stream in (fixed rows).
   bool StreamKeepsTop() const;

@@ -47,16 +47,20 @@ void TElListBoxStrings::InsertItem(int index, const WideString& s) {
   if (native) FListBox->RowInserted(index);
 }
 
+// The native entry goes first, so that a DeleteString of a descendant still
+// finds the row in Items; a removal the list refuses gets its placeholder back.
 void TElListBoxStrings::Delete(int index) {
   const int countBefore = GetCount();
   if (index < 0 || index >= countBefore) IndexError(index);
+  FListBox->DeleteString(index);
   try {
     TElWideStringList::Delete(index);
   } catch (...) {
-    if (GetCount() < countBefore) FListBox->DeleteString(index);
+    if (GetCount() == countBefore && FListBox->HandleAllocated()) FListBox->InsertPlaceholder(index);
+    if (GetCount() < countBefore) FListBox->RowDeleted();
     throw;
   }
-  FListBox->DeleteString(index);
+  FListBox->RowDeleted();
 }
 
 void TElListBoxStrings::Clear() {
@@ -82,22 +86,17 @@ void TElListBoxStrings::Exchange(int index1, int index2) {
   });
 }
 
-// The placeholders are all alike, so only the list changes: a move cannot
-// fail half-way and lose the row.
+// Removing and inserting again goes through Delete and Insert, so the native
+// list's current row stays on the item it was on while the rows between shift;
+// the native list drops the current row with its entry, so a current moved
+// item is made current again where it went.
 void TElListBoxStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
-  if (Sorted()) SortedListError();
-  const int count = GetCount();
-  if (curIndex < 0 || curIndex >= count) IndexError(curIndex);
-  if (newIndex < 0 || newIndex >= count) IndexError(newIndex);
   InUpdate([&] {
-    const int current = FListBox->ItemIndex();
-    Changing();
-    const int step = newIndex > curIndex ? 1 : -1;
-    for (int i = curIndex; i != newIndex; i += step) ExchangeItems(i, i + step);
-    Changed();
+    const bool movingCurrent = FListBox->ItemIndex() == curIndex;
+    TElWideStringList::Move(curIndex, newIndex);
     FListBox->StatesMoved(curIndex, newIndex);
-    if (current == curIndex) FListBox->SetItemIndex(newIndex);
+    if (movingCurrent) FListBox->SetItemIndex(newIndex);
   });
 }
 

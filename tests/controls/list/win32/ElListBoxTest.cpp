@@ -4,9 +4,12 @@
 // incremental search, and the line hint.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,11 +23,17 @@
 
 namespace {
 
-// A list whose native list can be told to refuse insertions.
+// A list whose native list can be told to refuse insertions, and which
+// notes what Items holds at the index each DeleteString removes.
 class TRefusingListBox : public TElListBox {
  public:
   using TElListBox::TElListBox;
   bool refuseInsert = false;
+  std::vector<WideString> seenByDeleteString;
+  void DeleteString(int index) override {
+    seenByDeleteString.push_back(index < Items()->GetCount() ? Items()->Get(index) : u"<gone>");
+    TElListBox::DeleteString(index);
+  }
   void WndProc(TMessage& message) override {
     if (refuseInsert && message.Msg == LB_INSERTSTRING) {
       message.Result = LB_ERRSPACE;
@@ -160,6 +169,46 @@ TEST_F(ElListBoxTest, ExchangeAndMoveCarryTheImageIndexAndTheCurrentRowFollowsIt
   EXPECT_EQ(list->ItemIndex(), 4);
   EXPECT_EQ(list->Items()->Get(4), u"r1");
   EXPECT_EQ(list->ImageIndex(4), 4);
+}
+
+// Moving removes and inserts again: the native current row stays on its item
+// while the rows between shift, and the moved item takes its placeholder along.
+TEST_F(ElListBoxTest, MoveKeepsTheCurrentRowOnTheSameItem) {
+  const struct {
+    int current, from, to, expected;
+  } cases[] = {
+      {1, 0, 3, 0}, {2, 4, 0, 3}, {3, 1, 3, 2}, {0, 2, 4, 0},
+      {4, 0, 4, 3}, {1, 1, 4, 4}, {4, 4, 0, 0}, {-1, 0, 2, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "current " << c.current << ", Move(" << c.from << ", " << c.to << ")");
+    SetRows({u"r0", u"r1", u"r2", u"r3", u"r4"});
+    list->SetItemIndex(c.current);
+    const WideString currentText = c.current < 0 ? WideString() : list->Items()->Get(c.current);
+    list->Items()->Move(c.from, c.to);
+    EXPECT_EQ(list->ItemIndex(), c.expected);
+    EXPECT_EQ(static_cast<int>(SendMessageW(Window(), LB_GETCURSEL, 0, 0)), c.expected);
+    if (c.expected >= 0) {
+      EXPECT_EQ(list->Items()->Get(c.expected), currentText);
+    }
+    EXPECT_EQ(NativeCount(), 5);
+  }
+}
+
+TEST_F(ElListBoxTest, DeleteRemovesTheNativeEntryWhileTheItemIsStillThere) {
+  SetRows({u"r0", u"r1", u"r2"});
+  list->seenByDeleteString.clear();
+  list->Items()->Delete(1);
+  list->Items()->Delete(1);
+  EXPECT_EQ(list->seenByDeleteString, (std::vector<WideString>{u"r1", u"r2"}));
+  EXPECT_EQ(Texts(), (std::vector<WideString>{u"r0"}));
+  EXPECT_EQ(NativeCount(), 1);
+  // Moving goes through Delete too.
+  SetRows({u"a", u"b", u"c"});
+  list->seenByDeleteString.clear();
+  list->Items()->Move(2, 0);
+  EXPECT_EQ(list->seenByDeleteString, (std::vector<WideString>{u"c"}));
+  EXPECT_EQ(Texts(), (std::vector<WideString>{u"c", u"a", u"b"}));
 }
 
 TEST_F(ElListBoxTest, ASortedListThatIgnoresADuplicateAddsNoPlaceholder) {
@@ -550,15 +599,33 @@ TEST_F(ElListBoxTest, TheTypedTextSurvivesAShortPauseAndIsGoneAfterTwoTimeouts) 
   EXPECT_EQ(list->ItemIndex(), 0);
 }
 
+// The ids of this process's threads.
+std::set<DWORD> ThreadsOfThisProcess() {
+  std::set<DWORD> ids;
+  TFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.insert(entry.th32ThreadID);
+  return ids;
+}
+
 TEST_F(ElListBoxTest, AListDestroyedWhileItsSearchTimesOutLeavesNothingBehind) {
   SetRows({u"b1"});
-  list->SetIncrementalSearchTimeout(200);
+  // A minute: only the list's own cancelling can end the thread within the wait below.
+  list->SetIncrementalSearchTimeout(60000);
+  const std::set<DWORD> before = ThreadsOfThisProcess();
   Type(u'b');
+  std::vector<DWORD> started;
+  for (DWORD id : ThreadsOfThisProcess())
+    if (!before.count(id)) started.push_back(id);
+  ASSERT_EQ(started.size(), 1u) << "one timeout thread per burst of typing";
+  TKernelHandle timeoutThread(OpenThread(SYNCHRONIZE, FALSE, started[0]));
+  ASSERT_TRUE(timeoutThread);
   delete form;
   form = nullptr;
-  // The timeout thread ends on its own and touches nothing of the list.
-  PumpFor(500);
-  SUCCEED();
+  // Its end handler runs here, on the main thread, and must reach nothing of the list.
+  EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(timeoutThread.Get(), 0) == WAIT_OBJECT_0; }, 10000));
 }
 
 // ---- line hint ----
