@@ -3,9 +3,9 @@
 // option, the button that starts a run and aborts it, the log and the status
 // line. At most one run exists at a time; DoIt is the record of it.
 #include "app/InterimControls.h"
-#include "controls/check/ElCheckBox.h"
-#include "controls/list/ElListBox.h"
-#include "controls/list/ElStatusBar.h"
+#include "controls/check/win32/ElCheckBox.h"
+#include "controls/list/win32/ElListBox.h"
+#include "controls/list/win32/ElStatusBar.h"
 #include "framework/win32/Form.h"
 #include "framework/win32/StdCtrls.h"
 

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "controls/base/ElThemeLibrary.h"
+#include "controls/base/win32/ElThemeLibrary.h"
 #include "framework/win32/Application.h"
 #include "framework/win32/Form.h"
-#include "tests/controls/list/ScrollHostList.h"
+#include "controls/list/win32/ElScrollHostList.h"
 
 namespace {
 void Pump() {
@@ -27,13 +27,13 @@ void Pump() {
 
 // A list without the platform's vertical bar: what adding and painting
 // lines costs on its own.
-class TBareList : public TScrollHostList {
+class TBareList : public TElScrollHostList {
  public:
-  using TScrollHostList::TScrollHostList;
+  using TElScrollHostList::TElScrollHostList;
 
  protected:
   void CreateParams(TCreateParams& params) override {
-    TScrollHostList::CreateParams(params);
+    TElScrollHostList::CreateParams(params);
     params.Style &= ~(WS_VSCROLL | WS_HSCROLL);
   }
 };
@@ -43,7 +43,7 @@ enum TMode { modeCustom, modeNative, modeBare };
 double LinesPerSecond(TMode mode, bool themed, int lines) {
   TForm form(nullptr);
   form.SetClientSize(420, 300);
-  TScrollHostList* list = mode == modeBare ? new TBareList(&form, false) : new TScrollHostList(&form, mode == modeCustom);
+  TElScrollHostList* list = mode == modeBare ? new TBareList(&form, false) : new TElScrollHostList(&form, mode == modeCustom);
   list->SetParent(&form);
   list->SetBounds(10, 10, 380, 260);
   form.Show();

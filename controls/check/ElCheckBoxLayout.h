@@ -2,7 +2,7 @@
 // Where a check box puts its box and its caption, and the size it takes
 // when it sizes itself. Pure geometry: the window code measures the caption
 // and draws at the places computed here. Any thread may call these functions.
-#include "controls/edit/ElButtonGlyphLayout.h"
+#include "controls/base/ElLayoutGeometry.h"
 
 // Which picture gives the box its size.
 struct TElCheckBoxSizeInput {

@@ -3,30 +3,9 @@
 // and how much room that content needs. Pure geometry: the window code
 // measures the picture and the caption and draws at the places computed here.
 // Any thread may call these functions.
+#include "controls/base/ElLayoutGeometry.h"
 
 enum TElButtonLayout : unsigned char { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
-
-struct TElLayoutSize {
-  int Width = 0;
-  int Height = 0;
-  // A picture or caption without area takes no room and no spacing.
-  bool Empty() const { return Width <= 0 || Height <= 0; }
-  bool operator==(const TElLayoutSize& other) const {
-    return Width == other.Width && Height == other.Height;
-  }
-};
-
-struct TElLayoutRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  bool operator==(const TElLayoutRect& other) const {
-    return Left == other.Left && Top == other.Top && Right == other.Right && Bottom == other.Bottom;
-  }
-};
 
 struct TElButtonLayoutInput {
   TElButtonLayout Layout = blGlyphLeft;

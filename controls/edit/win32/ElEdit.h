@@ -22,7 +22,7 @@
 #include <memory>
 
 #include "controls/base/ElBorderStyle.h"
-#include "controls/base/ElXPThemedControl.h"
+#include "controls/base/win32/ElXPThemedControl.h"
 #include "controls/edit/ElEditHost.h"
 #include "controls/edit/ElTextPainter.h"
 

@@ -3,7 +3,7 @@
 // first. Kept apart from the model's header, whose scroll codes share names
 // with the bars'.
 #include "controls/edit/win32/ElEdit.h"
-#include "controls/list/ElSBController.h"
+#include "controls/list/win32/ElSBController.h"
 
 TElCtrlScrollBarStyles* TCustomElEdit::HorzScrollBarStyles() const { return FController->HorzScrollBarStyles(); }
 TElCtrlScrollBarStyles* TCustomElEdit::VertScrollBarStyles() const { return FController->VertScrollBarStyles(); }

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "EditTestSupport.h"
-#include "controls/list/ElSBController.h"
-#include "controls/list/ElScrollInfoHook.h"
+#include "controls/list/win32/ElSBController.h"
+#include "controls/list/win32/ElScrollInfoHook.h"
 
 namespace {
 
