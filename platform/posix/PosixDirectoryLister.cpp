@@ -8,8 +8,10 @@
 #include <cstddef>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/EscapedUtf8.h"
+#include "platform/posix/ListedDirectory.h"
 
 namespace {
 
@@ -17,8 +19,10 @@ namespace {
 // the kernel: the C library's stream would add a status and two flag requests
 // per directory, which the walk pays ten thousand times on a large tree.
 struct TListing {
-  explicit TListing(int descriptor) : fd(descriptor) {}
-  ~TListing() { close(fd); }
+  TListing(int descriptor, std::string path) : fd(descriptor), directory(std::move(path)) {}
+  ~TListing() {
+    if (fd >= 0) close(fd);
+  }
   TListing(const TListing&) = delete;
   TListing& operator=(const TListing&) = delete;
 
@@ -35,7 +39,8 @@ struct TListing {
     return entry;
   }
 
-  const int fd;
+  int fd;
+  const std::string directory;
   size_t position = 0;
   size_t end = 0;
   alignas(dirent64) char buffer[32768];
@@ -72,10 +77,11 @@ std::string DirectoryOfPattern(const WideString& pattern) {
 }
 
 FindHandle TPosixDirectoryLister::FindFirst(const WideString& pattern, TFindData& data) {
-  const std::string directory = DirectoryOfPattern(pattern);
+  TListedDirectory::ThisThread().Drop();
+  std::string directory = DirectoryOfPattern(pattern);
   const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return kInvalidFindHandle;
-  auto* listing = new (std::nothrow) TListing(fd);
+  auto* listing = new (std::nothrow) TListing(fd, std::move(directory));
   if (listing == nullptr) {
     close(fd);
     return kInvalidFindHandle;
@@ -91,10 +97,19 @@ bool TPosixDirectoryLister::FindNext(FindHandle handle, TFindData& data) {
   return ReadEntry(*ToListing(handle), data);
 }
 
-void TPosixDirectoryLister::FindClose(FindHandle handle) { delete ToListing(handle); }
+void TPosixDirectoryLister::FindClose(FindHandle handle) {
+  TListing* listing = ToListing(handle);
+  TListedDirectory::ThisThread().Keep(listing->directory, listing->fd);
+  listing->fd = -1;
+  delete listing;
+}
 
 bool TPosixDirectoryLister::IsDirectory(const WideString& path) {
   EncodeEscapedUtf8(path, FPathBytes);
+  const char* name = nullptr;
+  const int directory = TListedDirectory::ThisThread().Find(FPathBytes, name);
   struct stat info;
-  return lstat(FPathBytes.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  const int status = directory >= 0 ? fstatat(directory, name, &info, AT_SYMLINK_NOFOLLOW)
+                                    : lstat(FPathBytes.c_str(), &info);
+  return status == 0 && S_ISDIR(info.st_mode);
 }

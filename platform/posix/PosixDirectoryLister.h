@@ -6,7 +6,8 @@
 // Listing through the directory's records as the kernel gives them. The
 // directory is opened without following a symbolic link, and a link is never
 // reported as a directory, so a walk never leaves the tree it was started in.
-// Used by one thread at a time.
+// A finished listing leaves its directory open for the look-ups of its
+// entries that follow (TListedDirectory). Used by one thread at a time.
 class TPosixDirectoryLister : public IDirectoryLister {
  public:
   FindHandle FindFirst(const WideString& pattern, TFindData& data) override;

@@ -7,11 +7,15 @@
 #include <unistd.h>
 
 #include "platform/EscapedUtf8.h"
+#include "platform/posix/ListedDirectory.h"
 
 EntryHandle TPosixVolumeControl::Open(const WideString& path) {
   // Never through a symbolic link; without blocking on a FIFO.
   EncodeEscapedUtf8(path, FPathBytes);
-  const int fd = open(FPathBytes.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+  const char* name = nullptr;
+  const int directory = TListedDirectory::ThisThread().Find(FPathBytes, name);
+  const int fd = directory >= 0 ? openat(directory, name, kFlags) : open(FPathBytes.c_str(), kFlags);
   if (fd < 0) return kInvalidEntryHandle;
   // The flag requests would reach a device's own driver: only files and
   // directories carry a compression state.

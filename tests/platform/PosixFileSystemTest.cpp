@@ -93,33 +93,68 @@ TEST_F(PosixFileSystemTest, WhatIsNoDirectoryGivesNoListing) {
             kInvalidFindHandle);
 }
 
+// Entries are reached by their whole path, or relative to the directory just
+// listed when they are inside it: the rules are the same either way.
 TEST_F(PosixFileSystemTest, DirectoryTestLooksAtThePathItself) {
-  TPosixDirectoryLister lister;
-  EXPECT_TRUE(lister.IsDirectory(Wide("dir")));
-  EXPECT_FALSE(lister.IsDirectory(Wide("link")));
-  EXPECT_FALSE(lister.IsDirectory(Wide("file")));
-  EXPECT_FALSE(lister.IsDirectory(Wide("missing")));
+  for (const bool listedFirst : {false, true}) {
+    SCOPED_TRACE(listedFirst ? "after listing" : "by the whole path");
+    if (listedFirst) {
+      ASSERT_FALSE(List(Wide("") + u"/*").empty());
+    }
+    TPosixDirectoryLister lister;
+    EXPECT_TRUE(lister.IsDirectory(Wide("dir")));
+    EXPECT_FALSE(lister.IsDirectory(Wide("link")));
+    EXPECT_FALSE(lister.IsDirectory(Wide("file")));
+    EXPECT_FALSE(lister.IsDirectory(Wide("missing")));
+  }
 }
 
 TEST_F(PosixFileSystemTest, OpensFilesAndDirectoriesByTheirExactBytesAndNothingElse) {
+  for (const bool listedFirst : {false, true}) {
+    SCOPED_TRACE(listedFirst ? "after listing" : "by the whole path");
+    if (listedFirst) {
+      ASSERT_FALSE(List(Wide("") + u"//*").empty());
+    }
+    TPosixVolumeControl volume;
+    for (const std::string& name : {std::string("file"), std::string("dir"), badName, breakName}) {
+      SCOPED_TRACE(name);
+      const EntryHandle handle = volume.OpenEntry(Wide(name));
+      ASSERT_NE(handle, kInvalidEntryHandle);
+      volume.CloseEntry(handle);
+    }
+    // Called on this thread with no writer anywhere: an open that waited for
+    // one would never return, and the program's time limit fails the test.
+    for (const char* name : {"missing", "link", "filelink", "fifo"}) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(volume.OpenEntry(Wide(name)), kInvalidEntryHandle);
+    }
+    // Nor is the FIFO left open: a writer that needs a reader finds none.
+    const int writer = open((root + "/fifo").c_str(), O_WRONLY | O_NONBLOCK);
+    EXPECT_EQ(writer, -1);
+    EXPECT_EQ(errno, ENXIO);
+    if (writer >= 0) close(writer);
+  }
+}
+
+// A directory replaced after it was listed: once a new listing has begun, its
+// path reaches the new directory again.
+TEST_F(PosixFileSystemTest, ANewListingLetsGoOfTheDirectoryListedBefore) {
+  Touch("dir/inner");
+  ASSERT_EQ(List(Wide("dir") + u"/*").count("inner"), 1u);
+  ASSERT_EQ(rename((root + "/dir").c_str(), (root + "/old").c_str()), 0);
+  ASSERT_EQ(mkdir((root + "/dir").c_str(), 0755), 0);
+  Touch("dir/fresh");
+  EXPECT_TRUE(List(Wide("missing") + u"/*").empty());
+
   TPosixVolumeControl volume;
-  for (const std::string& name : {std::string("file"), std::string("dir"), badName, breakName}) {
-    SCOPED_TRACE(name);
-    const EntryHandle handle = volume.OpenEntry(Wide(name));
-    ASSERT_NE(handle, kInvalidEntryHandle);
-    volume.CloseEntry(handle);
-  }
-  // Called on this thread with no writer anywhere: an open that waited for
-  // one would never return, and the program's time limit fails the test.
-  for (const char* name : {"missing", "link", "filelink", "fifo"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(volume.OpenEntry(Wide(name)), kInvalidEntryHandle);
-  }
-  // Nor is the FIFO left open: a writer that needs a reader finds none.
-  const int writer = open((root + "/fifo").c_str(), O_WRONLY | O_NONBLOCK);
-  EXPECT_EQ(writer, -1);
-  EXPECT_EQ(errno, ENXIO);
-  if (writer >= 0) close(writer);
+  const EntryHandle handle = volume.OpenEntry(Wide("dir/fresh"));
+  ASSERT_NE(handle, kInvalidEntryHandle);
+  TEntryIdentity identity;
+  EXPECT_TRUE(volume.QueryIdentity(handle, identity));
+  volume.CloseEntry(handle);
+  struct stat info;
+  ASSERT_EQ(stat((root + "/dir/fresh").c_str(), &info), 0);
+  EXPECT_EQ(identity.file, static_cast<std::uint64_t>(info.st_ino));
 }
 
 TEST_F(PosixFileSystemTest, QueryReportsTheFlagOrFailsWithoutTouchingTheCallersFlag) {
