@@ -10,7 +10,7 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Length of the valid sequence at bytes[i] and its code point; 0 when the byte
 // there does not start a valid, shortest-form, non-surrogate sequence.
-size_t DecodeSequence(const std::string& bytes, size_t i, char32_t& code) {
+size_t DecodeSequence(const char* bytes, size_t size, size_t i, char32_t& code) {
   const auto lead = static_cast<unsigned char>(bytes[i]);
   size_t length;
   char32_t minimum;
@@ -19,7 +19,7 @@ size_t DecodeSequence(const std::string& bytes, size_t i, char32_t& code) {
   else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; minimum = 0x800; code = lead & 0x0F; }
   else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; minimum = 0x10000; code = lead & 0x07; }
   else return 0;
-  if (bytes.size() - i < length) return 0;
+  if (size - i < length) return 0;
   for (size_t k = 1; k < length; ++k) {
     const auto next = static_cast<unsigned char>(bytes[i + k]);
     if (!IsContinuation(next)) return 0;
@@ -29,22 +29,24 @@ size_t DecodeSequence(const std::string& bytes, size_t i, char32_t& code) {
   return length;
 }
 
-void AppendCodePoint(std::string& out, char32_t code) {
+// Writes code at out (room for four bytes) and returns the end.
+char* PutCodePoint(char* out, char32_t code) {
   if (code < 0x80) {
-    out.push_back(static_cast<char>(code));
+    *out++ = static_cast<char>(code);
   } else if (code < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    *out++ = static_cast<char>(0xC0 | (code >> 6));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   } else if (code < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    *out++ = static_cast<char>(0xE0 | (code >> 12));
+    *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    *out++ = static_cast<char>(0xF0 | (code >> 18));
+    *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (code & 0x3F));
   }
+  return out;
 }
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -52,46 +54,73 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
 
-WideString DecodeEscapedUtf8(const std::string& bytes) {
-  WideString result;
-  result.reserve(bytes.size());
+// Both directions size the result for the longest outcome first and write
+// through a pointer: the walk converts every path it opens, and growing the
+// string unit by unit was most of its own work.
+
+void DecodeEscapedUtf8(const char* bytes, size_t size, WideString& result) {
+  // A byte never gives more than one unit; a four-byte sequence gives two.
+  result.resize(size);
+  char16_t* out = &result[0];
   size_t i = 0;
-  while (i < bytes.size()) {
+  while (i < size) {
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte < 0x80) {
+      *out++ = byte;
+      ++i;
+      continue;
+    }
     char32_t code = 0;
-    const size_t length = DecodeSequence(bytes, i, code);
+    const size_t length = DecodeSequence(bytes, size, i, code);
     if (length == 0) {
-      result.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i])));
+      *out++ = static_cast<char16_t>(0xDC00 + byte);
       ++i;
       continue;
     }
     if (code >= 0x10000) {
       code -= 0x10000;
-      result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      result.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+      *out++ = static_cast<char16_t>(0xD800 + (code >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (code & 0x3FF));
     } else {
-      result.push_back(static_cast<char16_t>(code));
+      *out++ = static_cast<char16_t>(code);
     }
     i += length;
   }
+  result.resize(static_cast<size_t>(out - result.data()));
+}
+
+void EncodeEscapedUtf8(const WideString& text, std::string& result) {
+  // At most three bytes a unit; a surrogate pair gives four for two.
+  result.resize(text.size() * 3);
+  char* out = &result[0];
+  const char16_t* in = text.data();
+  const char16_t* const end = in + text.size();
+  while (in != end) {
+    const char16_t unit = *in++;
+    if (unit < 0x80) {
+      *out++ = static_cast<char>(unit);
+    } else if (IsHighSurrogate(unit) && in != end && IsLowSurrogate(*in)) {
+      const char32_t code = 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (*in++ - 0xDC00);
+      out = PutCodePoint(out, code);
+    } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+      *out++ = static_cast<char>(unit - 0xDC00);
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      out = PutCodePoint(out, kReplacement);
+    } else {
+      out = PutCodePoint(out, unit);
+    }
+  }
+  result.resize(static_cast<size_t>(out - result.data()));
+}
+
+WideString DecodeEscapedUtf8(const std::string& bytes) {
+  WideString result;
+  DecodeEscapedUtf8(bytes.data(), bytes.size(), result);
   return result;
 }
 
 std::string EncodeEscapedUtf8(const WideString& text) {
   std::string result;
-  result.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      const char32_t code = 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      AppendCodePoint(result, code);
-      ++i;
-    } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
-      result.push_back(static_cast<char>(unit - 0xDC00));
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendCodePoint(result, kReplacement);
-    } else {
-      AppendCodePoint(result, unit);
-    }
-  }
+  EncodeEscapedUtf8(text, result);
   return result;
 }

@@ -11,3 +11,8 @@ WideString DecodeEscapedUtf8(const std::string& bytes);
 // Lone surrogates outside U+DC80..U+DCFF, which no decoded name holds, are
 // written as U+FFFD.
 std::string EncodeEscapedUtf8(const WideString& text);
+
+// The same conversions into a string the caller keeps, so that converting
+// name after name reuses its storage.
+void DecodeEscapedUtf8(const char* bytes, size_t size, WideString& result);
+void EncodeEscapedUtf8(const WideString& text, std::string& result);

@@ -23,13 +23,11 @@ TDirectoryWalk::TDirectoryWalk(TVolumeControl& volume, IDirectoryLister& lister,
                                IWalkHost& host, bool recursive)
     : FVolume(volume), FLister(lister), FHost(host), FRecursive(recursive) {}
 
-WideString TDirectoryWalk::ChildPath(const WideString& path, const WideString& name) const {
+void TDirectoryWalk::ChildPath(const WideString& path, const WideString& name,
+                               WideString& child) const {
   // Joined as they stand: a path that already ends in a separator gets a second.
-  WideString child;
-  child.reserve(path.size() + 1 + name.size());
-  child.append(path).push_back(FLister.PathSeparator());
+  child.assign(path).push_back(FLister.PathSeparator());
   child.append(name);
-  return child;
 }
 
 void TDirectoryWalk::HandOverLogLine(const WideString& line) {
@@ -113,12 +111,13 @@ bool TDirectoryWalk::ScanDirectory(const WideString& path, const TEntryIdentity*
   // each directory is kept for the second pass (unknown when it could not be
   // read: such a directory is entered as any other).
   std::vector<std::optional<TEntryIdentity>> identities;
+  WideString child;  // one buffer for every entry's path
   for (int i = entries->GetCount() - 1; i >= 0; --i) {
     const bool isDirectory = entries->GetObject(i) != nullptr;
     TEntryIdentity entryIdentity;
     bool identified = false;
-    DecompressEntry(ChildPath(path, entries->Get(i)),
-                    FRecursive && isDirectory ? &entryIdentity : nullptr, identified);
+    ChildPath(path, entries->Get(i), child);
+    DecompressEntry(child, FRecursive && isDirectory ? &entryIdentity : nullptr, identified);
     if (!isDirectory)
       entries->Delete(i);
     else
@@ -132,8 +131,9 @@ bool TDirectoryWalk::ScanDirectory(const WideString& path, const TEntryIdentity*
     });
     const int count = entries->GetCount();
     for (int i = 0; i < count; ++i) {
-      const std::optional<TEntryIdentity>& child = identities[static_cast<size_t>(i)];
-      ScanDirectory(ChildPath(path, entries->Get(i)), child ? &*child : nullptr);
+      const std::optional<TEntryIdentity>& known = identities[static_cast<size_t>(i)];
+      ChildPath(path, entries->Get(i), child);
+      ScanDirectory(child, known ? &*known : nullptr);
     }
   }
   return true;

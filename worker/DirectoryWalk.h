@@ -38,7 +38,7 @@ class TDirectoryWalk {
   bool ScanDirectory(const WideString& path, const TEntryIdentity* identity);
   bool DecompressEntry(const WideString& path, TEntryIdentity* identity, bool& identified);
   bool OnCurrentPath(const TEntryIdentity& identity) const;
-  WideString ChildPath(const WideString& path, const WideString& name) const;
+  void ChildPath(const WideString& path, const WideString& name, WideString& child) const;
   void HandOverLogLine(const WideString& line);
   void HandOverStatusLine(const WideString& line);
 

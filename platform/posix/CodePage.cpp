@@ -26,23 +26,27 @@ char UnitToByte(char16_t unit) {
 
 }  // namespace
 
+// Both write into a result sized for the whole text at once: every status
+// line of the walk goes through here twice.
+
 NarrowString WideToNarrow(const WideString& text) {
-  NarrowString result;
-  result.reserve(text.size());
+  NarrowString result(text.size(), '\0');
+  char* out = &result[0];
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     // A surrogate pair is one character the code page cannot hold: one '?'.
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
         text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
       ++i;
-    result.push_back(UnitToByte(unit));
+    *out++ = UnitToByte(unit);
   }
+  result.resize(static_cast<size_t>(out - result.data()));
   return result;
 }
 
 WideString NarrowToWide(const NarrowString& text) {
-  WideString result;
-  result.reserve(text.size());
-  for (unsigned char byte : text) result.push_back(ByteToUnit(byte));
+  WideString result(text.size(), u'\0');
+  char16_t* out = &result[0];
+  for (unsigned char byte : text) *out++ = ByteToUnit(byte);
   return result;
 }
