@@ -226,6 +226,29 @@ TEST(TraceStack, KeepsTheCallerOfALeafWithoutCallsOrFrame) {
   }
 }
 
+// A frame whose call its function's analysis never reached (code behind a
+// jump it could not follow) is still shown at its call, with the call's line.
+TEST(TraceStack, ShowsAFrameAtItsCallEvenWhenTheAnalysisMissedTheCall) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "Body", 11}}},
+               {"Body", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::Return, "", 22}, {TFakeStep::Call, "Leaf", 23},
+                             {TFakeStep::Nop, "", 24}}},
+               {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}}},
+              true);
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("Body", 2));
+  s.Finish(p.StepAddress("Leaf", 1));
+  EXPECT_EQ(Lines(s.Trace().Text), (std::vector<std::string>{
+                                       Hex8(p.StepAddress("Leaf", 1)) + " Chain.exe chain 52 Leaf",
+                                       Hex8(p.StepAddress("Body", 2)) + " Chain.exe chain 23 Body",
+                                       Hex8(p.StepAddress("main", 0)) + " Chain.exe chain 11 main",
+                                   }));
+}
+
 TEST(TraceStack, NamesASystemRoutineByItsExportAndHidesItWhenAskedTo) {
   TScenario s;
   TFakeProcess& p = s.Process;
