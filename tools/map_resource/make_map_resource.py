@@ -145,15 +145,15 @@ def outermost_places(addr2line, image_path, addresses):
     return places
 
 
-def with_outermost_places(rows, sequences, addr2line, image_path):
+def with_outermost_places(rows, kept, addr2line, image_path):
     """Each row named by its outermost place; a row that merely repeats the
-    place of the row before it in the same sequence adds nothing and goes."""
+    place of the row before it adds nothing and goes, unless its address is
+    one of `kept` (where a sequence or a function starts)."""
     places = outermost_places(addr2line, image_path, [a for a, _, _ in rows])
-    sequence_starts = {s for s, _ in sequences}
     out = []
     for address, line, file_name in rows:
         place = places.get(address, (line, base_name(file_name)))
-        if out and address not in sequence_starts and out[-1][1:] == place:
+        if out and address not in kept and out[-1][1:] == place:
             continue
         out.append((address,) + place)
     return out
@@ -277,8 +277,11 @@ def main():
     code_end = code_start + code_length
     publics = read_publics(args.nm, args.image, code_start, code_end)
     rows, sequences = read_lines(args.objdump, args.image, code_start, code_end)
-    rows = with_outermost_places(rows, sequences, args.addr2line, args.image)
+    # A function's start may lie in a line row of the code before it, but it
+    # never lies in the code that was inlined there: its place is its own.
     rows = with_rows_at_publics(rows, sequences, publics)
+    kept = {s for s, _ in sequences} | {a for a, _ in publics}
+    rows = with_outermost_places(rows, kept, args.addr2line, args.image)
     segments = segments_of(publics, rows, sequences, code_end)
     entry = image.image_base + image.entry_point if image.entry_point else 0
     stream = map_stream(segments, publics, rows, code_start, entry)

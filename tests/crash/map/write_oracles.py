@@ -93,19 +93,26 @@ def main():
             samples += [(start, start), (start + (starts[i + 1] - start) // 2, start)]
     # The outermost place addr2line -i gives: the line in the function that
     # holds the code, past every routine inlined into it, which is what the
-    # map keeps.
-    places = []
-    for text in subprocess.run([a.addr2line, "-a", "-i", "-e", a.image] + ["%x" % s for s, _ in samples],
+    # map keeps. Where addr2line finds no function around a line (a gap in
+    # the debug information, such as a tail jump left out of the inlined
+    # routine's ranges) it cannot say which place is outermost: line -1, not
+    # compared.
+    groups = []
+    for text in subprocess.run([a.addr2line, "-a", "-f", "-i", "-e", a.image] + ["%x" % s for s, _ in samples],
                                check=True, capture_output=True, text=True).stdout.splitlines():
         if re.fullmatch(r"0x[0-9a-f]+", text):
-            places.append("")
-        elif places:
-            places[-1] = text
-    lines = places
+            groups.append([])
+        elif groups:
+            groups[-1].append(text)
+    lines = []
+    for group in groups:
+        function, where = (group[-2], group[-1]) if len(group) >= 2 else ("??", "??:0")
+        number = re.search(r":(\d+)", where)
+        line = int(number.group(1)) if number else 0
+        lines.append(-1 if function == "??" and line > 0 else line)
     with open(a.address_out, "w") as out:
-        for (address, start), where in zip(samples, lines):
-            number = re.search(r":(\d+)", where)
-            out.write("%x %d %x\n" % (address - base, int(number.group(1)) if number else 0, start - base))
+        for (address, start), line in zip(samples, lines):
+            out.write("%x %d %x\n" % (address - base, line, start - base))
 
 
 if __name__ == "__main__":
