@@ -86,7 +86,10 @@ void TStackLinker::FillLinks(int q, TStackAddress callSite, bool hasTarget, TSta
     const int f = S.Functions.Add(S.Env, target, "", S.Env.ModuleIndexOf(target), approvedMode);
     if (f < 0 || !S.FunctionValid(f)) return;
     FillLinksTo(q, call, f, approvedMode);
-    if (!S.Functions[f].HasUnknownCall()) return;
+    // Where the called function's own calls are known to the map, each of
+    // them leaves a return address that is an item of its own: what it
+    // calls unknown links from there, never straight from q.
+    if (!S.Functions[f].HasUnknownCall() || S.ModuleHasMap(S.Functions[f].Module)) return;
   }
   for (const TStackLink& down : S[q].Down.Entries)
     if (down.Function < 0) return;
@@ -165,14 +168,17 @@ int TStackLinker::OwnFunction(const TInternalStackItem& item) {
 }
 
 // push ebp; mov ebp, esp (either encoding) at the entry, also behind the
-// two-byte mov edi, edi that system routines start with to be patchable.
+// two-byte mov edi, edi that system routines start with to be patchable; not
+// when a pop ebp follows at once (a patchable stub in front of a body that
+// may keep no frame).
 bool TStackLinker::KeepsFrame(int function) {
   const auto known = FKeepsFrame.find(function);
   if (known != FKeepsFrame.end()) return known->second;
-  std::uint8_t b[5] = {};
+  std::uint8_t b[6] = {};
   const bool read = S.Env.Read(S.Functions[function].Info.Entry, b, sizeof b);
   const std::uint8_t* at = read && b[0] == 0x8B && b[1] == 0xFF ? b + 2 : b;
-  const bool framed = read && at[0] == 0x55 && ((at[1] == 0x89 && at[2] == 0xE5) || (at[1] == 0x8B && at[2] == 0xEC));
+  const bool framed = read && at[0] == 0x55 && ((at[1] == 0x89 && at[2] == 0xE5) || (at[1] == 0x8B && at[2] == 0xEC)) &&
+                      at[3] != 0x5D;
   FKeepsFrame.emplace(function, framed);
   return framed;
 }

@@ -294,6 +294,31 @@ TEST(TraceStack, DropsStaleReturnAddressesWhoseCallCannotReachTheFrameInside) {
   }
 }
 
+// Handler keeps no frame, so Dispatch's call of it is no frame-chain slot
+// and only the links can tell it from what Old left behind: a call of Helper,
+// whose own call through a pointer would have left a return address of its
+// own between them.
+TEST(TraceStack, DropsAStaleCallOfAKnownFunctionThatLeftNoFrameOfItsOwn) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::CallIndirect, "", 11}}},
+               {"Dispatch", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::CallIndirect, "", 22}}},
+               {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}},
+               {"Handler", 30, {{TFakeStep::Call, "Leaf", 31}}, true},
+               {"Helper", 60, {{TFakeStep::CallIndirect, "", 61}}},
+               {"Old", 40, {{TFakeStep::Call, "Helper", 41}}}},
+              true);
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(1, p.ReturnAddress("Old", 0));
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("Dispatch", 1), false);
+  s.Stack.Call(p.ReturnAddress("Handler", 0));
+  s.Finish(p.StepAddress("Leaf", 1));
+  EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"Leaf", "Handler", "Dispatch", "main"}));
+}
+
 // A frame whose call its function's analysis never reached (code behind a
 // jump it could not follow) is still shown at its call, with the call's line.
 TEST(TraceStack, ShowsAFrameAtItsCallEvenWhenTheAnalysisMissedTheCall) {
