@@ -10,7 +10,7 @@ function(ravelin_embed_map target)
   endif()
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND Python3::Interpreter ${RAVELIN_MAP_TOOL} $<TARGET_FILE:${target}>
-            --nm ${CMAKE_NM} --objdump ${CMAKE_OBJDUMP}
+            --nm ${CMAKE_NM} --objdump ${CMAKE_OBJDUMP} --addr2line ${CMAKE_ADDR2LINE}
     COMMENT "Embedding and checking the map information of ${target}"
     VERBATIM)
   # A change of the tool makes and checks the map again.

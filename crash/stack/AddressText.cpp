@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "crash/stack/FunctionFirstLine.h"
+
 namespace {
 
 std::string Hex(TStackAddress value, int width) {
@@ -25,7 +27,7 @@ std::string WithMap(IStackEnvironment& env, TStackAddress address, const TStackM
   const int line = std::max(0, env.LineAt(address));
   if (line > 0) text += std::to_string(line) + " ";
   if (options.ShowRelLines) {
-    const int first = named ? std::max(0, env.LineAt(symbol.Start)) : 0;
+    const int first = named ? FunctionFirstLine(env, symbol.Start, address) : 0;
     text += "+" + std::to_string(line - first) + " ";
   }
   return text + function;

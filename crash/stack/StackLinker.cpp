@@ -2,6 +2,14 @@
 
 void TStackLinker::Link() {
   const int n = S.Count();
+  // Frame-chain items are the sure ones that are neither the current nor the
+  // creation address.
+  FFrameSlotOutside.assign(static_cast<std::size_t>(n), -1);
+  int outside = -1;
+  for (int i = 0; i < n; ++i) {
+    FFrameSlotOutside[static_cast<std::size_t>(i)] = outside;
+    if (S.Valid(i) && S[i].Sure && !S[i].Top && !S.IsCreationItem(i)) outside = i;
+  }
   for (int i = 0; i < n; ++i) {
     S.CheckAbort();
     S.Progress(25 + 625 * i / (n > 0 ? n : 1));
@@ -78,7 +86,10 @@ void TStackLinker::FillLinks(int q, TStackAddress callSite, bool hasTarget, TSta
     const int f = S.Functions.Add(S.Env, target, "", S.Env.ModuleIndexOf(target), approvedMode);
     if (f < 0 || !S.FunctionValid(f)) return;
     FillLinksTo(q, call, f, approvedMode);
-    if (!S.Functions[f].HasUnknownCall()) return;
+    // Where the called function's own calls are known to the map, each of
+    // them leaves a return address that is an item of its own: what it
+    // calls unknown links from there, never straight from q.
+    if (!S.Functions[f].HasUnknownCall() || S.ModuleHasMap(S.Functions[f].Module)) return;
   }
   for (const TStackLink& down : S[q].Down.Entries)
     if (down.Function < 0) return;
@@ -114,6 +125,7 @@ void TStackLinker::FillLinksTo(int q, const TStackLink& call, int function, bool
       target = self.Target;
     }
     if (qualifies && !approvedMode && HasConflictingApprovedLink(j, site)) qualifies = false;
+    if (qualifies && !MayCall(q, call, j)) qualifies = false;
     if (qualifies) {
       inner.Up.Entries.push_back({q, site, hasTarget, target, function, 0});
       // The down entry describes q's own call into the function.
@@ -133,4 +145,64 @@ TStackAddress TStackLinker::OwnCallSite(const TInternalStackItem& item) {
   for (const TStackLink& link : item.Up.Entries)
     if (link.Other < 0) return link.CallSite;
   return 0;
+}
+
+bool TStackLinker::MayCall(int q, const TStackLink& call, int j) {
+  const TInternalStackItem& inner = S[j];
+  // Only a frame-chain item proves that its function's frame is on the chain
+  // (the chain went from its callee's frame to that one); elsewhere the chain
+  // may have skipped frames, as at the system's callback boundaries.
+  if (!inner.Sure || inner.Top || S.IsCreationItem(j)) return true;
+  const int function = OwnFunction(inner);
+  if (function < 0 || !KeepsFrame(function)) return true;
+  const int caller = FFrameSlotOutside[static_cast<std::size_t>(j)];
+  if (caller < 0) return true;
+  if (q != caller) return false;
+  return !call.HasTarget || Reaches(call.Target, S.Functions[function].Info.Entry);
+}
+
+int TStackLinker::OwnFunction(const TInternalStackItem& item) {
+  for (const TStackLink& link : item.Up.Entries)
+    if (link.Other < 0) return link.Function;
+  return -1;
+}
+
+// push ebp; mov ebp, esp (either encoding) at the entry, also behind the
+// two-byte mov edi, edi that system routines start with to be patchable; not
+// when a pop ebp follows at once (a patchable stub in front of a body that
+// may keep no frame).
+bool TStackLinker::KeepsFrame(int function) {
+  const auto known = FKeepsFrame.find(function);
+  if (known != FKeepsFrame.end()) return known->second;
+  std::uint8_t b[6] = {};
+  const bool read = S.Env.Read(S.Functions[function].Info.Entry, b, sizeof b);
+  const std::uint8_t* at = read && b[0] == 0x8B && b[1] == 0xFF ? b + 2 : b;
+  const bool framed = read && at[0] == 0x55 && ((at[1] == 0x89 && at[2] == 0xE5) || (at[1] == 0x8B && at[2] == 0xEC)) &&
+                      at[3] != 0x5D;
+  FKeepsFrame.emplace(function, framed);
+  return framed;
+}
+
+bool TStackLinker::Reaches(TStackAddress target, TStackAddress entry) {
+  if (target == entry) return true;
+  const int callee = S.Functions.Find(target);
+  if (callee < 0) return true;
+  return S.Functions[callee].ContainsCode(entry) || JumpsIndirectly(callee);
+}
+
+bool TStackLinker::JumpsIndirectly(int function) {
+  const auto known = FJumpsIndirectly.find(function);
+  if (known != FJumpsIndirectly.end()) return known->second;
+  bool found = false;
+  for (const TStackCodeArea& area : S.Functions[function].Info.Areas) {
+    if (area.Kind != TStackAreaKind::Instructions) continue;
+    for (TStackAddress at = area.Start; at < area.End && !found;) {
+      const TDecodedInstruction d = S.Env.Decode(at);
+      if (!d.Valid || d.Next <= at) break;
+      found = d.IsJump && !d.HasTarget;
+      at = d.Next;
+    }
+  }
+  FJumpsIndirectly.emplace(function, found);
+  return found;
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "crash/stack/FunctionFirstLine.h"
 #include "crash/stack/StackChecksum.h"
 
 namespace {
@@ -69,7 +70,7 @@ void TStackOutput::Name(int i, TTraceStackResult& result) {
   } else if (item.Down.Best >= 0 && item.Down.Entries[static_cast<std::size_t>(item.Down.Best)].CallSite != 0) {
     item.ShownAddress = item.Down.Entries[static_cast<std::size_t>(item.Down.Best)].CallSite;
   } else {
-    item.ShownAddress = item.Address;
+    item.ShownAddress = OwnCallSite(i);
   }
   if (item.Module < 0) {
     item.ModuleName = "???";
@@ -101,12 +102,28 @@ void TStackOutput::NameFromMap(TInternalStackItem& item) {
   const int line = std::max(0, S.Env.LineAt(item.ShownAddress));
   item.Figure = line;
   if (S.In.ShowRelLines && line > 0 && item.HasFunctionStart) {
-    const int firstLine = S.Env.LineAt(item.FunctionStart);
+    const int firstLine = FunctionFirstLine(S.Env, item.FunctionStart, item.ShownAddress);
     if (firstLine > 0) {
       item.Figure = line - firstLine;
       item.Line = line;
     }
   }
+}
+
+// A frame stands for its call, never for the instruction after it: the
+// return address is only the way the call was found. Only the current
+// address and the creation address are shown as they are.
+TStackAddress TStackOutput::OwnCallSite(int i) {
+  const TInternalStackItem& item = S[i];
+  for (const TStackLink& down : item.Down.Entries)
+    if (down.CallSite != 0) return down.CallSite;
+  if (item.Top || S.IsCreationItem(i) || item.Address < 8) return item.Address;
+  // The lengths the call test accepts, the common near call first.
+  for (const std::uint32_t length : {5u, 6u, 2u, 3u, 4u, 7u}) {
+    const TDecodedInstruction d = S.Env.Decode(item.Address - length);
+    if (d.Valid && d.IsCall && d.Next == item.Address) return item.Address - length;
+  }
+  return item.Address;
 }
 
 std::string TStackOutput::FunctionName(int f) {

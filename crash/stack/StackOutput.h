@@ -16,6 +16,7 @@ class TStackOutput {
   void Name(int i, TTraceStackResult& result);
   void NameFromMap(TInternalStackItem& item);
   std::string FunctionName(int f);
+  TStackAddress OwnCallSite(int i);
   void CutRuntimeFrames(int i);
   bool GivesLine(int i) const;
 

@@ -3,7 +3,11 @@
 
 From the image itself: publics from its symbol table (demangled here, so that
 the crash reporter never demangles), units and lines from its DWARF line
-table. The map stream is zlib-compressed, enciphered and wrapped in the map
+table. Code inlined from elsewhere (a header's template, a lambda) is
+described by the place that inlined it: each line row takes the outermost
+file and line that addr2line -i gives for its address, so a function's lines
+all belong to the function's own file and a unit never names a line of
+another file. The map stream is zlib-compressed, enciphered and wrapped in the map
 resource header (version 3); the resource "EXCEPT" of type "OST" is added to
 the image after the link (code and data do not move) and the same bytes are
 written as the ".ost" file beside it. When the image's header does not
@@ -12,7 +16,7 @@ calibration.py) goes in beside it. Then the finished image is checked:
 the resource reads back, the code is the code the map was made from, and
 every public of the map still has its address in the image's symbol table.
 
-usage: make_map_resource.py IMAGE --nm NM --objdump OBJDUMP
+usage: make_map_resource.py IMAGE --nm NM --objdump OBJDUMP --addr2line ADDR2LINE
 """
 import argparse
 import os
@@ -114,6 +118,47 @@ def read_lines(objdump, image_path, code_start, code_end):
     return sorted((a, v[0], v[1]) for a, v in by_address.items()), sorted(sequences)
 
 
+def base_name(path):
+    return re.split(r"[/\\]", path)[-1]
+
+
+PLACE = re.compile(r"^(.+):(\d+)(?: \(discriminator \d+\))?$")
+
+
+def outermost_places(addr2line, image_path, addresses):
+    """{address: (line, file)} of the last place addr2line -i names for each
+    address: the line in the function that holds the code, past every routine
+    inlined into it. Addresses it cannot place are left out."""
+    given = "".join("%x\n" % a for a in addresses)
+    out = subprocess.run([addr2line, "-a", "-i", "-e", image_path], input=given, check=True,
+                         capture_output=True, text=True, errors="replace").stdout
+    places, current = {}, None
+    for text in out.splitlines():
+        if text.startswith("0x"):
+            current = int(text, 16)
+            continue
+        m = PLACE.match(text)
+        if current is not None and m and m.group(1) != "??" and int(m.group(2)) > 0:
+            places[current] = (int(m.group(2)), base_name(m.group(1)))
+        elif current is not None:
+            places.pop(current, None)  # an unplaced outer level: the row keeps its own place
+    return places
+
+
+def with_outermost_places(rows, kept, addr2line, image_path):
+    """Each row named by its outermost place; a row that merely repeats the
+    place of the row before it adds nothing and goes, unless its address is
+    one of `kept` (where a sequence or a function starts)."""
+    places = outermost_places(addr2line, image_path, [a for a, _, _ in rows])
+    out = []
+    for address, line, file_name in rows:
+        place = places.get(address, (line, base_name(file_name)))
+        if out and address not in kept and out[-1][1:] == place:
+            continue
+        out.append((address,) + place)
+    return out
+
+
 def with_rows_at_publics(rows, sequences, publics):
     """A function whose first bytes still belong to the line before it (a
     split-off part of a function) gets a row of that line at its start, so
@@ -131,26 +176,37 @@ def with_rows_at_publics(rows, sequences, publics):
 
 
 def segments_of(publics, rows, sequences, code_end):
-    """A segment per run of functions of one source file (the file of each
-    function's first line row); a function's segment ends where its line
+    """A segment per run of code of one source file: a function's code is cut
+    where its line rows change file, so that every line row lies in the
+    segment of its own file; a function's last segment ends where its line
     sequence ends; functions without lines have none."""
+    import bisect
+    addresses = [r[0] for r in rows]
     segments = []
-    row_at = 0
-    for i, (start, _) in enumerate(publics):
-        end = publics[i + 1][0] if i + 1 < len(publics) else code_end
-        while row_at < len(rows) and rows[row_at][0] < start:
-            row_at += 1
-        if row_at >= len(rows) or rows[row_at][0] >= end:
-            continue
-        first_row = rows[row_at][0]
-        covering = [e for s, e in sequences if s <= first_row < e]
-        if covering:
-            end = min(end, covering[0])
-        unit = rows[row_at][2][:MAX_NAME]
+
+    def add(start, end, unit):
         if segments and segments[-1][2] == unit and segments[-1][0] + segments[-1][1] == start:
             segments[-1][1] = end - segments[-1][0]
         else:
             segments.append([start, end - start, unit])
+
+    for i, (start, _) in enumerate(publics):
+        end = publics[i + 1][0] if i + 1 < len(publics) else code_end
+        first = bisect.bisect_left(addresses, start)
+        last = bisect.bisect_left(addresses, end)
+        if first >= last:
+            continue
+        covering = [e for s, e in sequences if s <= addresses[first] < e]
+        if covering:
+            end = min(end, covering[0])
+        run_start, unit = start, rows[first][2][:MAX_NAME]
+        for k in range(first + 1, last):
+            if rows[k][0] >= end:
+                break
+            if rows[k][2][:MAX_NAME] != unit:
+                add(run_start, rows[k][0], unit)
+                run_start, unit = rows[k][0], rows[k][2][:MAX_NAME]
+        add(run_start, end, unit)
     return segments
 
 
@@ -211,6 +267,7 @@ def main():
     parser.add_argument("image")
     parser.add_argument("--nm", required=True)
     parser.add_argument("--objdump", required=True)
+    parser.add_argument("--addr2line", required=True)
     args = parser.parse_args()
 
     image = PeImage(open(args.image, "rb").read())
@@ -220,7 +277,11 @@ def main():
     code_end = code_start + code_length
     publics = read_publics(args.nm, args.image, code_start, code_end)
     rows, sequences = read_lines(args.objdump, args.image, code_start, code_end)
+    # A function's start may lie in a line row of the code before it, but it
+    # never lies in the code that was inlined there: its place is its own.
     rows = with_rows_at_publics(rows, sequences, publics)
+    kept = {s for s, _ in sequences} | {a for a, _ in publics}
+    rows = with_outermost_places(rows, kept, args.addr2line, args.image)
     segments = segments_of(publics, rows, sequences, code_end)
     entry = image.image_base + image.entry_point if image.entry_point else 0
     stream = map_stream(segments, publics, rows, code_start, entry)

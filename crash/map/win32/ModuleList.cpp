@@ -93,10 +93,10 @@ std::shared_ptr<const TMapFile> TModuleList::MapOfModule(int index) {
   TWin32MapSources sources(reinterpret_cast<HMODULE>(entry.LoadAddress), entry.Path);
   TMapModule module{entry.FileName, entry.LoadAddress, entry.Code, entry.Data, entry.CodeInOneSection};
   std::shared_ptr<const TMapFile> map = LoadMapInformation(sources, module);
-  if (map->Valid) {
-    std::lock_guard<std::mutex> hold(FLock);
-    FCache.push_back({entry.FileName, time, map});
-  }
+  // A module without map information is remembered too: probing it costs a
+  // resource lookup and several file probes, on every lookup of every frame.
+  std::lock_guard<std::mutex> hold(FLock);
+  FCache.push_back({entry.FileName, time, map});
   return map;
 }
 

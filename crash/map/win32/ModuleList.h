@@ -2,7 +2,8 @@
 // The process-wide list of modules met by any trace, each with its code and
 // data ranges and its map information (loaded on first need, cached under the
 // module's file name and the time of its last write, reloaded when the file
-// changes). Any thread: every access holds the list's lock.
+// changes; the lack of it is cached alike). Any thread: every access holds
+// the list's lock.
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -32,7 +33,8 @@ class TModuleList {
 
   // The map information of the module holding the address, from the cache
   // or newly loaded; null when the address is in no module. A map that is
-  // not Valid (no source gave one) is handed back and not cached.
+  // not Valid (no source gave one) is handed back and cached as well, so the
+  // sources are probed again only once the module's file changes.
   std::shared_ptr<const TMapFile> MapOfAddress(TAddress address);
   std::shared_ptr<const TMapFile> MapOfModule(int index);
 

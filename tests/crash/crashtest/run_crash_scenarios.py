@@ -4,7 +4,13 @@ a directory of its own, and checks what the crash reporter left: the catch
 point and outcome its handler logged, whether the process survived, and the
 bug report it appended to "bugreport.txt".
 
-usage: run_crash_scenarios.py EXE WINE_RUN REPORT [SCENARIO...]"""
+With --addr2line and --objdump every frame of every report that lies in the
+program's own image is tied to the mingw binutils on the same image (see
+frame_oracle.py). The same crash in three new processes is merged into one
+report with "count: 3".
+
+usage: run_crash_scenarios.py EXE WINE_RUN REPORT [SCENARIO...] [--addr2line A --objdump O]"""
+import argparse
 import os
 import re
 import shutil
@@ -15,6 +21,8 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..", "support"))
 from junit_report import write_junit  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from frame_oracle import FrameOracle  # noqa: E402
 
 SOURCE = "CrashScenarios.cpp"
 
@@ -52,6 +60,10 @@ SCENARIOS = [
 
 # Run only when named on the command line.
 OPT_IN = {"stack-overflow"}
+# Also run three times in new processes beside one report file: an event
+# handler on the main thread and a thread body, whose stacks hold what
+# earlier messages and calls left behind.
+MERGED = ("event-handler", "worker-body")
 
 HEADER_ORDER = ["date/time", "computer name", "user name", "operating system", "system language",
                 "system up time", "program up time", "processor", "physical memory", "free disk space",
@@ -79,10 +91,14 @@ def sections_of(report):
     return sections
 
 
-def run(exe, wine_run, scenario):
-    directory = tempfile.mkdtemp(prefix="crash-" + scenario.name + "-")
+def run(exe, wine_run, scenario, directory=None):
+    """One process of the scenario; in `directory` when given (kept, so that
+    several processes append to one report file), else in a fresh one."""
+    keep = directory is not None
+    directory = directory or tempfile.mkdtemp(prefix="crash-" + scenario.name + "-")
     target = os.path.join(directory, os.path.basename(exe))
-    shutil.copy(exe, target)
+    if not os.path.exists(target):
+        shutil.copy(exe, target)
     started = time.time()
     try:
         process = subprocess.run([wine_run, target, "/crashtest:" + scenario.name], cwd=directory,
@@ -98,11 +114,17 @@ def run(exe, wine_run, scenario):
     read = lambda name: open(os.path.join(directory, name), encoding="cp1252", newline="").read() \
         if os.path.exists(os.path.join(directory, name)) else ""
     result = exit_code, read("crashtest.log"), read("bugreport.txt"), time.time() - started
-    shutil.rmtree(directory, ignore_errors=True)
+    if not keep:
+        shutil.rmtree(directory, ignore_errors=True)
     return result
 
 
-def check_scenario(exe, wine_run, s, check):
+def reports_in(text):
+    # Each report is followed by two line breaks; the next starts with "date/time".
+    return [r for r in re.split(r"(?<=\r\n\r\n)(?=date/time)", text) if r.startswith("date/time")]
+
+
+def check_scenario(exe, wine_run, s, check, oracle=None):
     exit_code, log, reports, seconds = run(exe, wine_run, s)
     print("-- %s: exit %s after %.1f s" % (s.name, exit_code, seconds))
     check(s.name, "exit code", exit_code == s.exit_code, "exit code %s, expected %s" % (exit_code, s.exit_code))
@@ -113,8 +135,7 @@ def check_scenario(exe, wine_run, s, check):
     check(s.name, "survival", ("survived" in log) == (s.exit_code == 0), "log: %r" % log)
     for line in s.log:
         check(s.name, "log line " + line, line in log, "log: %r" % log)
-    # Each report is followed by two line breaks; the next starts with "date/time".
-    texts = [r for r in re.split(r"(?<=\r\n\r\n)(?=date/time)", reports) if r.startswith("date/time")]
+    texts = reports_in(reports)
     if not check(s.name, "one report in the file", len(texts) == 1, "%d reports in %r" % (len(texts), reports[:400])):
         return
     report = texts[0]
@@ -150,6 +171,8 @@ def check_scenario(exe, wine_run, s, check):
     check(s.name, "raising function in the failing thread's stack",
           any(SOURCE in l and re.search(r"line \d+|\(\d+\)|\b\d+\b", l) for l in raiser_lines),
           "failing thread %r:\n%s" % (threads[:1], "\n".join(failing[:12])))
+    if oracle is not None:
+        oracle.check_report(s.name, report, check)
     for name in ("modules", "processes", "hardware", "disassembling"):
         check(s.name, "section " + name, name in sections and len(sections[name]) > 0, "sections %s" % list(sections))
     check(s.name, "no placeholder left", "will be calculated soon" not in report, "a placeholder remained")
@@ -163,9 +186,36 @@ def check_scenario(exe, wine_run, s, check):
               "stack dump %r" % dump[:3])
 
 
+def check_merged_across_processes(exe, wine_run, s, check, processes=3):
+    """The same crash in new processes, one after the other, beside one
+    report file: one report, counted once per process."""
+    directory = tempfile.mkdtemp(prefix="crash-merge-" + s.name + "-")
+    try:
+        for _ in range(processes):
+            exit_code, _, reports, _ = run(exe, wine_run, s, directory)
+            check(s.name + " x%d" % processes, "exit code", exit_code == s.exit_code, "exit code %s" % exit_code)
+    finally:
+        shutil.rmtree(directory, ignore_errors=True)
+    texts = reports_in(reports)
+    counts = [dict(header_of(t)).get("count") for t in texts]
+    check(s.name + " x%d" % processes, "one report with count: %d" % processes,
+          len(texts) == 1 and counts == [str(processes)],
+          "%d reports, counts %s, callstack crcs %s" % (len(texts), counts,
+                                                       [dict(header_of(t)).get("callstack crc") for t in texts]))
+
+
 def main():
-    exe, wine_run, report = sys.argv[1:4]
-    wanted = set(sys.argv[4:])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("exe")
+    parser.add_argument("wine_run")
+    parser.add_argument("report")
+    parser.add_argument("scenarios", nargs="*")
+    parser.add_argument("--addr2line")
+    parser.add_argument("--objdump")
+    args = parser.parse_args()
+    exe, wine_run, report = args.exe, args.wine_run, args.report
+    wanted = set(args.scenarios)
+    oracle = FrameOracle(exe, args.addr2line, args.objdump) if args.addr2line and args.objdump else None
     cases = []
 
     def check(scenario, name, ok, detail):
@@ -175,7 +225,10 @@ def main():
 
     for scenario in SCENARIOS:
         if scenario.name in wanted or (not wanted and scenario.name not in OPT_IN):
-            check_scenario(exe, wine_run, scenario, check)
+            check_scenario(exe, wine_run, scenario, check, oracle)
+    for scenario in SCENARIOS:
+        if scenario.name in MERGED and (scenario.name in wanted or not wanted):
+            check_merged_across_processes(exe, wine_run, scenario, check)
 
     return write_junit(report, "crash_scenarios", "CrashScenarios", cases)
 

@@ -2,8 +2,9 @@
 """Writes what the mingw binutils say about a linked test image, for the map
 tests to compare with: every instruction of the code section with its length
 and direct call or jump target (objdump), and for sample addresses the source
-line (addr2line) and the start of the symbol holding them (nm). Addresses are
-written relative to the image base so that a relocated image still compares.
+line (the outermost place addr2line -i gives) and the start of the symbol
+holding them (nm). Addresses are written relative to the image base so that
+a relocated image still compares.
 
 usage: write_oracles.py IMAGE DECODER_OUT ADDRESS_OUT --objdump X --nm Y --addr2line Z
 """
@@ -90,12 +91,28 @@ def main():
     for i, start in enumerate(starts[:-1]):
         if i % 5 == 0:
             samples += [(start, start), (start + (starts[i + 1] - start) // 2, start)]
-    lines = subprocess.run([a.addr2line, "-e", a.image] + ["%x" % s for s, _ in samples], check=True,
-                           capture_output=True, text=True).stdout.splitlines()
+    # The outermost place addr2line -i gives: the line in the function that
+    # holds the code, past every routine inlined into it, which is what the
+    # map keeps. Where addr2line finds no function around a line (a gap in
+    # the debug information, such as a tail jump left out of the inlined
+    # routine's ranges) it cannot say which place is outermost: line -1, not
+    # compared.
+    groups = []
+    for text in subprocess.run([a.addr2line, "-a", "-f", "-i", "-e", a.image] + ["%x" % s for s, _ in samples],
+                               check=True, capture_output=True, text=True).stdout.splitlines():
+        if re.fullmatch(r"0x[0-9a-f]+", text):
+            groups.append([])
+        elif groups:
+            groups[-1].append(text)
+    lines = []
+    for group in groups:
+        function, where = (group[-2], group[-1]) if len(group) >= 2 else ("??", "??:0")
+        number = re.search(r":(\d+)", where)
+        line = int(number.group(1)) if number else 0
+        lines.append(-1 if function == "??" and line > 0 else line)
     with open(a.address_out, "w") as out:
-        for (address, start), where in zip(samples, lines):
-            number = re.search(r":(\d+)", where)
-            out.write("%x %d %x\n" % (address - base, int(number.group(1)) if number else 0, start - base))
+        for (address, start), line in zip(samples, lines):
+            out.write("%x %d %x\n" % (address - base, line, start - base))
 
 
 if __name__ == "__main__":

@@ -49,6 +49,8 @@ int TFakeProcess::AddModule(const std::string& fileName, TStackAddress load,
         Put32(code, target - (here() + 4));
       } else if (s.Kind == TFakeStep::CallIndirect) {
         code.insert(code.end(), {0xFF, 0xD0});
+      } else if (s.Kind == TFakeStep::Return) {
+        code.push_back(0xC3);
       } else {
         code.push_back(0x90);
       }

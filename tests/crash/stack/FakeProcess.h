@@ -13,7 +13,9 @@
 #include "crash/stack/StackEnvironment.h"
 
 struct TFakeStep {
-  enum TKind { Call, CallIndirect, Nop };
+  // Return: a ret in mid-function, behind which only a jump the analysis
+  // does not see leads.
+  enum TKind { Call, CallIndirect, Nop, Return };
   TKind Kind = Nop;
   std::string Callee;  // for Call
   int Line = 0;

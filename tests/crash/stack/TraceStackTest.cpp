@@ -226,6 +226,122 @@ TEST(TraceStack, KeepsTheCallerOfALeafWithoutCallsOrFrame) {
   }
 }
 
+// main calls Dispatch through a pointer, Dispatch calls Handler through a
+// pointer, Handler calls Leaf, which faults. Old is code that ran earlier on
+// the same stack: its calls left return addresses in what are now locals.
+std::vector<TFakeFunctionSpec> DispatchCode() {
+  return {{"main", 10, {{TFakeStep::CallIndirect, "", 11}}},
+          {"Dispatch", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::CallIndirect, "", 22}}},
+          {"Handler", 30, {{TFakeStep::Call, "Leaf", 31}}},
+          {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}},
+          {"Old", 40, {{TFakeStep::CallIndirect, "", 41}, {TFakeStep::Call, "Handler", 42},
+                       {TFakeStep::Call, "Leaf", 43}}}};
+}
+
+struct TLeftover {
+  const char* Function;  // a return address of this function's step
+  std::size_t Step;
+  bool InHandler;        // left in Handler's locals, else in Dispatch's
+};
+
+void BuildDispatch(TScenario& s, const std::vector<TLeftover>& leftovers) {
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000, DispatchCode(), true);
+  auto leave = [&](bool inHandler) {
+    for (const TLeftover& l : leftovers)
+      if (l.InHandler == inHandler) s.Stack.Locals(1, p.ReturnAddress(l.Function, l.Step));
+    s.Stack.Locals(1, 0);
+  };
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  leave(false);
+  s.Stack.Call(p.ReturnAddress("Dispatch", 1));
+  leave(true);
+  s.Stack.Call(p.ReturnAddress("Handler", 0));
+  s.Finish(p.StepAddress("Leaf", 1));
+}
+
+// Each leftover is a return address of a real call, but the frame-pointer
+// chain says who called whom: a call that cannot reach the function of the
+// frame inside it is no frame, whatever it links to.
+TEST(TraceStack, DropsStaleReturnAddressesWhoseCallCannotReachTheFrameInside) {
+  TScenario clean;
+  BuildDispatch(clean, {});
+  const TTraceStackResult expected = clean.Trace();
+  ASSERT_EQ(Functions(expected.Text), (std::vector<std::string>{"Leaf", "Handler", "Dispatch", "main"}));
+  const std::vector<std::vector<TLeftover>> cases = {
+      {{"Old", 0, false}},                     // a call through a pointer, between main and Dispatch's call
+      {{"Old", 1, false}},                     // a direct call of Handler, which Dispatch called instead
+      {{"Old", 0, true}},                      // a call through a pointer, between Dispatch and Handler's call
+      {{"Old", 2, true}},                      // a direct call of Leaf, which Handler called instead
+      {{"Old", 0, false}, {"Old", 1, false}, {"Old", 0, true}, {"Old", 2, true}},
+  };
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE("case " + std::to_string(c));
+    TScenario s;
+    BuildDispatch(s, cases[c]);
+    const TTraceStackResult r = s.Trace();
+    EXPECT_EQ(r.Text, expected.Text);
+    EXPECT_EQ(r.Checksum1, expected.Checksum1);
+    EXPECT_EQ(r.Checksum2, expected.Checksum2);
+    // The same from the list a thread's scan keeps.
+    const TPreparedStack prepared = PrepareStack(s.Process, s.Input.FramePointer, s.Input.StackTop,
+                                                 s.Input.StackBottom, true, s.Input.CurrentAddress);
+    s.Input.Prepared = &prepared;
+    const TTraceStackResult fromPrepared = s.Trace();
+    EXPECT_EQ(fromPrepared.Text, expected.Text);
+    EXPECT_EQ(fromPrepared.Checksum2, expected.Checksum2);
+  }
+}
+
+// Handler keeps no frame, so Dispatch's call of it is no frame-chain slot
+// and only the links can tell it from what Old left behind: a call of Helper,
+// whose own call through a pointer would have left a return address of its
+// own between them.
+TEST(TraceStack, DropsAStaleCallOfAKnownFunctionThatLeftNoFrameOfItsOwn) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::CallIndirect, "", 11}}},
+               {"Dispatch", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::CallIndirect, "", 22}}},
+               {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}},
+               {"Handler", 30, {{TFakeStep::Call, "Leaf", 31}}, true},
+               {"Helper", 60, {{TFakeStep::CallIndirect, "", 61}}},
+               {"Old", 40, {{TFakeStep::Call, "Helper", 41}}}},
+              true);
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(1, p.ReturnAddress("Old", 0));
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("Dispatch", 1), false);
+  s.Stack.Call(p.ReturnAddress("Handler", 0));
+  s.Finish(p.StepAddress("Leaf", 1));
+  EXPECT_EQ(Functions(s.Trace().Text), (std::vector<std::string>{"Leaf", "Handler", "Dispatch", "main"}));
+}
+
+// A frame whose call its function's analysis never reached (code behind a
+// jump it could not follow) is still shown at its call, with the call's line.
+TEST(TraceStack, ShowsAFrameAtItsCallEvenWhenTheAnalysisMissedTheCall) {
+  TScenario s;
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"main", 10, {{TFakeStep::Call, "Body", 11}}},
+               {"Body", 20, {{TFakeStep::Nop, "", 21}, {TFakeStep::Return, "", 22}, {TFakeStep::Call, "Leaf", 23},
+                             {TFakeStep::Nop, "", 24}}},
+               {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}}},
+              true);
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("main", 0));
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("Body", 2));
+  s.Finish(p.StepAddress("Leaf", 1));
+  EXPECT_EQ(Lines(s.Trace().Text), (std::vector<std::string>{
+                                       Hex8(p.StepAddress("Leaf", 1)) + " Chain.exe chain 52 Leaf",
+                                       Hex8(p.StepAddress("Body", 2)) + " Chain.exe chain 23 Body",
+                                       Hex8(p.StepAddress("main", 0)) + " Chain.exe chain 11 main",
+                                   }));
+}
+
 TEST(TraceStack, NamesASystemRoutineByItsExportAndHidesItWhenAskedTo) {
   TScenario s;
   TFakeProcess& p = s.Process;

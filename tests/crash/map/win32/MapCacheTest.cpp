@@ -48,4 +48,19 @@ TEST(ModuleMapCache, ARebuiltModuleGetsFreshMapInformationAtTheNextLookup) {
   EXPECT_EQ(TModuleList::Instance().MapOfAddress(probe).get(), second.get());
 }
 
+TEST(ModuleMapCache, AModuleWithoutMapInformationIsNotProbedAgainAtEveryLookup) {
+  // A system module carries no map resource and has no map files beside it.
+  const HMODULE system = GetModuleHandleA("kernel32.dll");
+  ASSERT_NE(system, nullptr);
+  const TAddress inside = static_cast<TAddress>(
+      reinterpret_cast<std::uintptr_t>(GetProcAddress(system, "GetCurrentProcessId")));
+  const auto first = TModuleList::Instance().MapOfAddress(inside);
+  ASSERT_TRUE(first);
+  ASSERT_FALSE(first->Valid);
+  // The second lookup answers from the cache: the very same (empty) answer.
+  const auto second = TModuleList::Instance().MapOfAddress(inside);
+  EXPECT_EQ(second.get(), first.get());
+  EXPECT_FALSE(second->Valid);
+}
+
 }  // namespace

@@ -2,11 +2,10 @@
 """Runs the stack oracle driver under Wine twice - the chain library at its
 preferred base, then moved elsewhere - and checks the traces of the known
 call chains: the library's frames name the right functions in the right
-order, every line number is the one addr2line gives for the same address,
-the checksums stay equal across the two load addresses and differ between
+order, every line number is the one addr2line gives for the same address
+(the outermost place of addr2line -i), the checksums stay equal across the two load addresses and differ between
 different chains. Writes a JUnit-style report with one case per check."""
 import argparse
-import re
 import subprocess
 import os
 import sys
@@ -14,6 +13,7 @@ from collections import defaultdict
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../..", "support"))
 from junit_report import write_junit  # noqa: E402
+from addr2line_oracle import outermost_places, plain_name  # noqa: E402
 
 SCENARIOS = {
     0: ("plain calls", ["PlainInner", "PlainMiddle", "PlainOuter", "ChainsRun"]),
@@ -26,24 +26,6 @@ SCENARIOS = {
     6: ("system callback", ["EnumCallback", "EnumStart", "ChainsRun"]),
     7: ("fault in a frameless leaf", ["FaultingLeaf", "FaultingCaller", "ChainsRun"]),
 }
-
-
-def plain_name(name):
-    """A function name without parameters, with "." between its parts."""
-    name = name.replace("::", ".")
-    depth = 0
-    out = ""
-    for c in name:
-        if c == "(":
-            depth += 1
-        elif c == ")":
-            depth -= 1
-        elif depth == 0:
-            out += c
-    # A stdcall routine's symbol ends in the size of its arguments.
-    out = re.sub(r"@\d+$", "", out.strip())
-    # The C symbol of a routine carries one leading underscore on this target.
-    return out[1:] if re.match(r"_[A-Za-z]", out) else out
 
 
 def run_driver(args, relocate):
@@ -75,27 +57,7 @@ def run_driver(args, relocate):
 
 
 def addr2line(args, library, addresses):
-    if not addresses:
-        return []
-    out = subprocess.run([args.addr2line, "-f", "-C", "-e", library] + ["%x" % a for a in addresses],
-                         stdout=subprocess.PIPE, check=True).stdout.decode().splitlines()
-    # This target's symbols carry a leading underscore, which addr2line -C
-    # strips and then leaves C++ names mangled ("ZN10TStep3RunEi"); the host's
-    # c++filt reads them with the underscore put back.
-    functions = [out[2 * n] for n in range(len(addresses))]
-    mangled = [f for f in functions if re.match(r"_?Z[NL0-9]", f)]
-    if mangled:
-        given = "\n".join(f if f.startswith("_") else "_" + f for f in mangled) + "\n"
-        plain = subprocess.run(["c++filt"], input=given, stdout=subprocess.PIPE,
-                               check=True, text=True).stdout.splitlines()
-        names = dict(zip(mangled, plain))
-        functions = [names.get(f, f) for f in functions]
-    answers = []
-    for n in range(len(addresses)):
-        function, place = functions[n], out[2 * n + 1]
-        match = re.search(r":(\d+)", place)
-        answers.append((function, int(match.group(1)) if match else 0))
-    return answers
+    return [(function, line) for function, _, line in outermost_places(args.addr2line, library, addresses)]
 
 
 def main():

@@ -1,0 +1,109 @@
+"""Ties the call-stack lines of a bug report to the mingw binutils on the
+image that made it: every frame in the image names the function, file and
+line that addr2line -i gives as the outermost place of its address, and
+every frame but a thread's current address and its creation line stands on
+a call instruction (objdump)."""
+import os
+import re
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..", "support"))
+from addr2line_oracle import outermost_places, plain_name  # noqa: E402
+
+INSN = re.compile(r"^\s*([0-9a-f]+):\t(\S+)")
+FRAME = re.compile(r"^(?P<address>[0-9a-f]{8}) (?:\+[0-9a-f]+ +)?(?P<module>\S+) +(?P<rest>.*)$")
+# Unit, then the line number column and the figure column where present.
+NAMED = re.compile(r"^(?P<unit>\S+\.\w+) +(?:(?P<line>\d+) +)?(?:(?P<figure>\+-?\d+|\d+) +)?(?P<function>\S.*)$")
+
+
+def same_function(ours, theirs):
+    """addr2line names a function by its own name, often without its class or
+    namespace, and on this target without one leading underscore and with a
+    stdcall routine's argument size ("@16"); the report by its qualified name,
+    and with the compiler's clone suffix for a copy of it."""
+    ours = re.sub(r"( \[clone [^\]]*\])+$", "", ours).strip()
+    theirs = re.sub(r"@\d+$", "", plain_name(theirs) if "(" in theirs or "::" in theirs else theirs.strip())
+    if ours == theirs or ours.endswith("." + theirs):
+        return True
+    last = ours[ours.rfind(".") + 1:] if not ours.endswith(")") else ours
+    return last.startswith("_") and last[1:] == theirs
+
+
+class FrameOracle:
+    def __init__(self, image, addr2line, objdump):
+        self.image, self.addr2line, self.objdump = image, addr2line, objdump
+        self.module = os.path.basename(image).lower()
+        self._mnemonics = None
+
+    def mnemonics(self):
+        """{address: mnemonic} of every instruction of the image's code."""
+        if self._mnemonics is None:
+            listing = subprocess.run([self.objdump, "-d", "--no-show-raw-insn", "-M", "intel", "-j", ".text",
+                                      self.image], check=True, capture_output=True, text=True).stdout
+            self._mnemonics = {}
+            for line in listing.splitlines():
+                m = INSN.match(line)
+                if m:
+                    self._mnemonics[int(m.group(1), 16)] = m.group(2)
+        return self._mnemonics
+
+    def frames(self, lines):
+        """(position, address, unit, line, function) of each line of the image."""
+        out = []
+        for position, text in enumerate(lines):
+            m = FRAME.match(text)
+            if not m or m.group("module").lower() != self.module:
+                continue
+            named = NAMED.match(m.group("rest"))
+            if not named:
+                out.append((position, int(m.group("address"), 16), "", 0, m.group("rest").strip()))
+                continue
+            line = named.group("line") or named.group("figure") or "0"
+            line = int(line) if not line.startswith("+") else 0
+            out.append((position, int(m.group("address"), 16), named.group("unit"), line,
+                        named.group("function")))
+        return out
+
+    @staticmethod
+    def agrees(ours, theirs):
+        (unit, line, function), (a_function, a_file, a_line) = ours, theirs
+        # Code without debug information (the runtime's own) is named from
+        # the symbol table only: then no file and no line.
+        if a_file == "??" and a_line == 0:
+            return (unit, line) == ("", 0)
+        # A line with no function around it (a gap in the debug information):
+        # addr2line cannot say which place is outermost there.
+        if a_function == "??":
+            return True
+        return (unit.lower(), line) == (a_file.lower(), a_line) and same_function(function, a_function)
+
+    def check_report(self, scenario, report, check):
+        """Two checks over all thread sections of the report. A thread
+        section's first line is its current address; what follows ">> created
+        by" is the line of the code that created the thread."""
+        disagreeing, not_calls, compared = [], [], 0
+        for block in report.split("\r\n\r\n")[1:]:
+            lines = block.split("\r\n")
+            title = lines[0].rstrip(":")
+            if "$" not in title or title in ("cpu registers", "stack dump", "disassembling"):
+                continue
+            body = [l for l in lines[1:] if l]
+            created = next((n for n, l in enumerate(body) if l.startswith(">> created by")), len(body))
+            frames = self.frames(body)
+            places = outermost_places(self.addr2line, self.image, [f[1] for f in frames])
+            for (position, address, unit, line, function), (a_function, a_file, a_line) in zip(frames, places):
+                compared += 1
+                if not self.agrees((unit, line, function), (a_function, a_file, a_line)):
+                    disagreeing.append("%s: %08x %s %d %s / addr2line %s:%d %s" %
+                                       (title, address, unit, line, function, a_file, a_line, a_function))
+                # The creation line names the instruction after the creator's call.
+                if position == 0 or position > created:
+                    continue
+                if self.mnemonics().get(address) != "call":
+                    not_calls.append("%s: %08x %s (%s)" % (title, address, function,
+                                                            self.mnemonics().get(address, "no instruction")))
+        check(scenario, "frames agree with addr2line", compared > 0 and not disagreeing,
+              "%d of %d frames differ:\n%s" % (len(disagreeing), compared, "\n".join(disagreeing[:20])))
+        check(scenario, "frames stand on call instructions", compared > 0 and not not_calls,
+              "%d frames do not:\n%s" % (len(not_calls), "\n".join(not_calls[:20])))
