@@ -2,6 +2,8 @@
 // Components: objects with an owner that frees them and free notification,
 // which tells linked components when one of them goes away so that no
 // pointer to it is left behind.
+// Threads: a component, its owner and its linked components belong to one
+// thread (the main thread for the application's); nothing here is locked.
 #include <string>
 #include <vector>
 

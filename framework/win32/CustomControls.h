@@ -2,6 +2,7 @@
 // The two bases of controls that paint themselves: a graphic control has no
 // window and paints on its parent's, a custom control paints its own window.
 // Both draw on Canvas inside Paint.
+// Threads: as TControl, the thread that made the window.
 #include <memory>
 
 #include "framework/win32/WinControl.h"

@@ -59,6 +59,10 @@ using TFontStyles = unsigned char;
 // Base of the GDI tools: a lazily created handle, dropped on every change.
 class TGraphicsObject : public TPersistent {
  public:
+  TGraphicsObject() = default;
+  // It owns its GDI handle: a copy would free it twice. Assign copies the look.
+  TGraphicsObject(const TGraphicsObject&) = delete;
+  TGraphicsObject& operator=(const TGraphicsObject&) = delete;
   ~TGraphicsObject() override;
   // Before the handle is dropped (a canvas deselects it) and after the change.
   TNotifyEvent OnChanging;

@@ -4,6 +4,7 @@
 // its properties changed; reflected notifications (CN_) are the parent's
 // WM_COMMAND, WM_DRAWITEM, ... sent back to the child that caused them, so a
 // control paints and answers for itself.
+// Threads: plain values; a message record is used by the thread handling it.
 #include <windows.h>
 
 constexpr UINT CM_BASE = 0xB000;

@@ -1,5 +1,7 @@
 #pragma once
 // A component that raises OnTimer every Interval milliseconds while enabled.
+// Threads: the thread that enables it; OnTimer runs on that thread's message
+// loop (the main thread for the application's timers).
 #include <windows.h>
 
 #include "framework/win32/Component.h"

@@ -3,7 +3,9 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
+#include <mutex>
 
 #include "framework/win32/Application.h"
 #include "framework/win32/BufferedPaint.h"
@@ -17,20 +19,26 @@ LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str(
 
 WideString Widen(const std::string& ascii) { return WideFromAscii(ascii.c_str()); }
 
-// The control whose window is being created: it receives the messages that
-// arrive before WM_NCCREATE hands over the creation parameter.
-TWinControl* CreationControl = nullptr;
+// The control whose window this thread is creating: it receives the messages
+// that arrive before WM_NCCREATE hands over the creation parameter. Those
+// arrive on the creating thread, so each thread has its own.
+thread_local TWinControl* CreationControl = nullptr;
 
-// The default procedure of each window class we registered.
+// The default procedure of each window class we registered. Window classes
+// belong to the process, so the map is shared and locked.
+std::mutex& RegisteredClassesLock() {
+  static std::mutex lock;
+  return lock;
+}
 std::map<WideString, WNDPROC>& RegisteredClasses() {
   static std::map<WideString, WNDPROC> classes;
   return classes;
 }
 
 UINT NextControlId() {
-  static UINT id = 100;
-  if (++id > 0x7FFF) id = 101;
-  return id;
+  static std::atomic<UINT> counter{0};
+  // Child ids run from 101 to 0x7FFF and wrap.
+  return 101 + counter.fetch_add(1) % (0x7FFF - 100);
 }
 
 bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL; }
@@ -125,6 +133,7 @@ void TWinControl::RegisterWindowClass(TCreateParams& params) {
   WideString name = params.WinClassName;
   if (!params.NativeClass.empty()) name += u"." + params.NativeClass;
   params.WinClassName = name;
+  std::lock_guard<std::mutex> guard(RegisteredClassesLock());
   auto& classes = RegisteredClasses();
   auto found = classes.find(name);
   if (found != classes.end()) {
@@ -562,20 +571,14 @@ void TWinControl::WMPaint(TMessage& message) {
     PaintControls(dc);
     return;
   }
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(FHandle, &paint);
-  try {
-    if (FDoubleBuffered) {
-      PaintBuffered(dc, paint.rcPaint);
-    } else {
-      PaintWindow(dc);
-      PaintControls(dc);
-    }
-  } catch (...) {
-    EndPaint(FHandle, &paint);
-    throw;
+  TPaintScope paint(FHandle);
+  HDC dc = paint.Get();
+  if (FDoubleBuffered) {
+    PaintBuffered(dc, paint.Paint().rcPaint);
+  } else {
+    PaintWindow(dc);
+    PaintControls(dc);
   }
-  EndPaint(FHandle, &paint);
 }
 
 void TWinControl::PaintBuffered(HDC dc, const RECT& area) {

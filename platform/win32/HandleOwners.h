@@ -110,6 +110,26 @@ class TWindowDC {
   HDC FHandle;
 };
 
+// A paint of a window (BeginPaint); EndPaint on scope exit, also when the
+// painting raises, so no device context is left behind.
+class TPaintScope {
+ public:
+  explicit TPaintScope(HWND window) : FWindow(window), FHandle(BeginPaint(window, &FPaint)) {}
+  TPaintScope(const TPaintScope&) = delete;
+  TPaintScope& operator=(const TPaintScope&) = delete;
+  ~TPaintScope() {
+    if (FHandle != nullptr) EndPaint(FWindow, &FPaint);
+  }
+  HDC Get() const { return FHandle; }
+  const PAINTSTRUCT& Paint() const { return FPaint; }
+  explicit operator bool() const { return FHandle != nullptr; }
+
+ private:
+  HWND FWindow;
+  PAINTSTRUCT FPaint{};
+  HDC FHandle;
+};
+
 // Selects a GDI object into a device context and puts the old one back.
 class TSelectedObject {
  public:

@@ -62,6 +62,30 @@ TEST(HandleOwners, SelectedObjectRestoresTheOldObject) {
   EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_BRUSH), before);
 }
 
+// A paint scope paints the window's invalid part, validates it, and ends the
+// paint also when the painting raises.
+TEST(HandleOwners, PaintScopePaintsTheInvalidPartAndEndsThePaintOnEveryPath) {
+  HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  auto destroy = OnScopeExit([window] { DestroyWindow(window); });
+  for (bool raises : {false, true}) {
+    SCOPED_TRACE(raises ? "raises" : "returns");
+    ValidateRect(window, nullptr);
+    const RECT invalid{10, 20, 30, 40};
+    InvalidateRect(window, &invalid, FALSE);
+    try {
+      TPaintScope paint(window);
+      ASSERT_TRUE(paint);
+      EXPECT_TRUE(EqualRect(&paint.Paint().rcPaint, &invalid));
+      EXPECT_EQ(WindowFromDC(paint.Get()), window);
+      if (raises) throw 1;
+    } catch (int) {
+    }
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  }
+}
+
 TEST(ScopeGuard, RunsOnExitUnlessDismissed) {
   int runs = 0;
   { auto guard = OnScopeExit([&] { ++runs; }); }

@@ -155,6 +155,17 @@ inline bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 15
   }
 }
 
+// Handles what is queued now, painting and hand-overs included, until nothing
+// is left: a settle without the clock. Timers are not waited for (PumpUntil).
+inline void PumpPending() {
+  MSG msg;
+  for (int round = 0; round < 1000; ++round) {
+    Application->ProcessMessages();
+    const bool served = CheckSynchronize();
+    if (!served && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
+  }
+}
+
 // Handles the messages that arrive within ms milliseconds.
 inline void PumpFor(int ms) {
   PumpUntil([] { return false; }, ms);

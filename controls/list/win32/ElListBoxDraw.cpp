@@ -203,10 +203,10 @@ void TCustomElListBox::WMPaint(TMessage& message) {
   // Rows are drawn off screen and shown in one copy: drawing each row on the
   // window costs the display a request per part of it.
   const DWORD start = GetTickCount();
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(FHandle, &paint);
-  try {
-    TBufferedPaint buffer(dc, paint.rcPaint);
+  {
+    TPaintScope scope(FHandle);
+    const PAINTSTRUCT& paint = scope.Paint();
+    TBufferedPaint buffer(scope.Get(), paint.rcPaint);
     HDC target = buffer.DC();
     {
       TSavedDCState state(target);
@@ -215,11 +215,7 @@ void TCustomElListBox::WMPaint(TMessage& message) {
     }
     PaintRows(target, background);
     buffer.Finish();
-  } catch (...) {
-    EndPaint(FHandle, &paint);
-    throw;
   }
-  EndPaint(FHandle, &paint);
   if (FFlat && !IsThemeApplied()) DrawFlatBorder();
   FPaintCost = GetTickCount() - start;
 }

@@ -79,10 +79,8 @@ LRESULT CALLBACK TElScrollHintWindow::WindowProc(HWND window, UINT msg, WPARAM w
   auto* self = reinterpret_cast<TElScrollHintWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (msg) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      if (self != nullptr) self->PaintText(dc);
-      EndPaint(window, &paint);
+      TPaintScope paint(window);
+      if (self != nullptr) self->PaintText(paint.Get());
       return 0;
     }
     case WM_ERASEBKGND: return 1;

@@ -3,11 +3,17 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "framework/win32/Bitmap.h"
 #include "framework/win32/ImageList.h"
 
 namespace {
+
+// Tools own their GDI handle: a copy would delete it twice. Assign copies the look.
+static_assert(!std::is_copy_constructible_v<TGraphicsObject> && !std::is_copy_assignable_v<TGraphicsObject>);
+static_assert(!std::is_copy_constructible_v<TFont> && !std::is_copy_assignable_v<TFont>);
+static_assert(!std::is_copy_constructible_v<TBrush> && !std::is_copy_assignable_v<TPen>);
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);

@@ -156,9 +156,11 @@ TEST(ThreadTest, HandOversAreServedWhenTheLoopGoesIdleWithoutTheNullMessage) {
   });
   thread->SetFreeOnTerminate(true);
   thread->Resume();
-  const DWORD start = GetTickCount();
-  while (record.destroyedOn == 0 && GetTickCount() - start < 15000) Application->HandleMessage();
+  // Each round handles one message, at the latest the timer's next tick; the
+  // bound only keeps a lost hand-over from hanging the run.
+  for (int round = 0; record.destroyedOn == 0 && round < 100000; ++round) Application->HandleMessage();
   WakeMainThread = savedWake;
+  EXPECT_NE(record.destroyedOn, 0u);
   EXPECT_EQ(record.handOverThread, MainThreadID);
   EXPECT_EQ(record.endCalls, 1);
 }
@@ -171,7 +173,13 @@ TEST(TimerTest, RaisesOnTimerWhileEnabledOnly) {
   EXPECT_TRUE(PumpUntil([&ticks] { return ticks >= 3; }, 5000));
   timer.SetEnabled(false);
   const int stopped = ticks;
-  PumpFor(60);
+  // A second timer of the same interval is the clock: while it ticks five
+  // times the disabled one must not tick once.
+  TTimer reference(nullptr);
+  int referenceTicks = 0;
+  reference.SetInterval(10);
+  reference.SetOnTimer([&referenceTicks](TObject*) { ++referenceTicks; });
+  EXPECT_TRUE(PumpUntil([&referenceTicks] { return referenceTicks >= 5; }, 5000));
   EXPECT_EQ(ticks, stopped);
 }
 

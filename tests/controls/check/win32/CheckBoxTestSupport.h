@@ -51,7 +51,7 @@ struct TCheckFixture {
     box->SetSoundMap(sounds);
     box->SetCheckSound("CheckSound");
     form->Show();
-    PumpFor(20);
+    PumpPending();
     log.Take();
   }
   ~TCheckFixture() {

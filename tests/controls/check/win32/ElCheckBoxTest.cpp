@@ -574,6 +574,21 @@ TEST_F(ClassicCheckBox, CaptionOnTheLeftPutsTheBoxAtTheRightEdge) {
   EXPECT_GT(picture.Count(RECT{0, 0, w - 18, f.box->Height()}, Is(Sys(COLOR_BTNTEXT))), 20);
 }
 
+// Pixels the focus rectangle changed that were part of the caption before:
+// it must be drawn around the text, never over it.
+int FocusPixelsOnTheCaption(TCheckFixture& f) {
+  const TClientPicture blurred(f.Window());
+  f.box->SetFocus();
+  PumpUntil([&] { return GetFocus() == f.Window() && GetUpdateRect(f.Window(), nullptr, FALSE) == FALSE; }, 2000);
+  const TClientPicture focused(f.Window());
+  const COLORREF background = blurred.At(f.box->Width() - 1, 0);
+  int covered = 0;
+  for (int y = 0; y < f.box->Height(); ++y)
+    for (int x = 18; x < f.box->Width(); ++x)
+      if (focused.At(x, y) != blurred.At(x, y) && blurred.At(x, y) != background) ++covered;
+  return covered;
+}
+
 TEST_F(ClassicCheckBox, FocusRectangleSurroundsTheCaption) {
   TCheckFixture f;
   const TClientPicture blurred(f.Window());
@@ -584,6 +599,11 @@ TEST_F(ClassicCheckBox, FocusRectangleSurroundsTheCaption) {
   EXPECT_FALSE(IsRectEmpty(&changed));
   EXPECT_GE(changed.left, 17);
   EXPECT_LE(changed.right, f.box->Width());
+}
+
+TEST_F(ClassicCheckBox, FocusRectangleLeavesEveryPixelOfTheCaption) {
+  TCheckFixture f;
+  EXPECT_EQ(FocusPixelsOnTheCaption(f), 0);
 }
 
 TEST_F(ClassicCheckBox, EndEllipsisCutsALongCaption) {
@@ -768,6 +788,13 @@ TEST(ThemedCheckBox, StatesDrawInTheBoxAndTheCaptionStays) {
   const RECT greyed = disabled.Difference(checked);
   EXPECT_FALSE(IsRectEmpty(&greyed));
   EXPECT_GT(greyed.right, 18);  // the caption is drawn greyed too
+}
+
+TEST(ThemedCheckBox, FocusRectangleLeavesEveryPixelOfTheCaption) {
+  REQUIRE_ACTIVE_THEME();
+  TCheckFixture f;
+  ASSERT_TRUE(f.box->IsThemeApplied());
+  EXPECT_EQ(FocusPixelsOnTheCaption(f), 0);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ class ElListBoxTest : public ::testing::Test {
     list->SetBounds(10, 10, 240, kRows * kRow + 4);
     form->Show();
     list->HandleNeeded();
-    PumpFor(30);
+    PumpPending();
   }
   void TearDown() override { delete form; }
 
