@@ -10,14 +10,13 @@
 #include "framework/win32/UtilityWindow.h"
 #include "framework/win32/WinControl.h"
 #include "platform/CodePage.h"
+#include "platform/win32/ModuleFileName.h"
 
 namespace {
 LPCWSTR W(const WideString& text) { return reinterpret_cast<LPCWSTR>(text.c_str()); }
 
 WideString ModuleBaseName() {
-  wchar_t path[MAX_PATH] = {0};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  WideString name = reinterpret_cast<const char16_t*>(path);
+  WideString name = ModuleFilePath(nullptr);
   const size_t slash = name.find_last_of(u"\\/");
   if (slash != WideString::npos) name.erase(0, slash + 1);
   const size_t dot = name.find_last_of(u'.');

@@ -186,8 +186,8 @@ RAVELIN_INTERCEPTION_POINT unsigned __stdcall ThreadStartEntry(void* parameter) 
 }
 
 TThread::TThread(bool createSuspended) {
-  FSyncEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (FSyncEvent == nullptr)
+  FSyncEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  if (!FSyncEvent)
     throw EThread("Thread creation error: " + SysErrorMessage(GetLastError()));
   DWORD id = 0;
   // Always made suspended, so nothing runs before the object is complete.
@@ -201,17 +201,17 @@ TThread::TThread(bool createSuspended) {
                                      this, CREATE_SUSPENDED, &id);
   if (handle == nullptr) {
     const DWORD error = GetLastError();
-    CloseHandle(FSyncEvent);
+    FSyncEvent.Reset();
     throw EThread("Thread creation error: " + SysErrorMessage(error));
   }
-  FHandle = handle;
+  FHandle.Reset(handle);
   FThreadID = id;
   FSuspended = true;
   if (!createSuspended) Resume();
 }
 
 TThread::~TThread() {
-  if (FHandle != nullptr) {
+  if (FHandle) {
     if (GetCurrentThreadId() != FThreadID) {
       // Still running (or never started): let it run out and wait for it.
       FFreeOnTerminate = false;
@@ -219,20 +219,18 @@ TThread::~TThread() {
       if (FSuspended) Resume();
       WaitFor();
     }
-    CloseHandle(FHandle);
   }
-  if (FSyncEvent != nullptr) CloseHandle(FSyncEvent);
 }
 
 void TThread::Resume() {
   if (!FSuspended) return;
   FSuspended = false;
-  ResumeThread(FHandle);
+  ResumeThread(FHandle.Get());
 }
 
 DWORD TThread::WaitFor() {
   if (GetCurrentThreadId() == MainThreadID) {
-    HANDLE handles[2] = {FHandle, SyncEvent()};
+    HANDLE handles[2] = {FHandle.Get(), SyncEvent()};
     for (;;) {
       const DWORD result = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
       if (result == WAIT_OBJECT_0 + 1) {
@@ -245,10 +243,10 @@ DWORD TThread::WaitFor() {
       }
     }
   } else {
-    WaitForSingleObject(FHandle, INFINITE);
+    WaitForSingleObject(FHandle.Get(), INFINITE);
   }
   DWORD code = 0;
-  GetExitCodeThread(FHandle, &code);
+  GetExitCodeThread(FHandle.Get(), &code);
   return code;
 }
 
@@ -265,7 +263,7 @@ void TThread::SynchronizeMethod(TThreadMethod method) {
     (this->*method)();
     return;
   }
-  TSyncRequest request{this, method, FSyncEvent, nullptr};
+  TSyncRequest request{this, method, FSyncEvent.Get(), nullptr};
   bool wasEmpty;
   {
     std::lock_guard<std::mutex> guard(QueueLock());
@@ -285,6 +283,6 @@ void TThread::SynchronizeMethod(TThreadMethod method) {
   const TSpinDeadline deadline;
   while (request.state.load() == ssPending && !deadline.Passed()) YieldProcessor();
   int expected = ssPending;
-  if (request.state.compare_exchange_strong(expected, ssBlocked)) WaitForSingleObject(FSyncEvent, INFINITE);
+  if (request.state.compare_exchange_strong(expected, ssBlocked)) WaitForSingleObject(FSyncEvent.Get(), INFINITE);
   if (request.exception) std::rethrow_exception(request.exception);
 }

@@ -15,6 +15,7 @@
 #include "framework/Exception.h"
 #include "framework/Persistent.h"
 #include "framework/win32/InterceptionPoint.h"
+#include "platform/win32/HandleOwners.h"
 
 RAVELIN_EXCEPTION_CLASS(EThread, Exception);
 
@@ -44,7 +45,7 @@ class TThread : public TObject {
   void SetFreeOnTerminate(bool value) { FFreeOnTerminate = value; }
   bool Finished() const { return FFinished.load(); }
   bool Suspended() const { return FSuspended; }
-  HANDLE Handle() const { return FHandle; }
+  HANDLE Handle() const { return FHandle.Get(); }
   DWORD ThreadID() const { return FThreadID; }
   // What escaped Execute, kept (neither shown nor raised again); null if nothing.
   std::exception_ptr FatalException() const { return FFatalException; }
@@ -72,9 +73,9 @@ class TThread : public TObject {
   friend void RunThreadBody(TThread* thread);
   void CallOnTerminate();
 
-  HANDLE FHandle = nullptr;
+  TKernelHandle FHandle;
   DWORD FThreadID = 0;
-  HANDLE FSyncEvent = nullptr;  // this thread waits on it in a hand-over
+  TKernelHandle FSyncEvent;  // this thread waits on it in a hand-over
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FFinished{false};
   bool FFreeOnTerminate = false;

@@ -44,8 +44,8 @@ class TColourWindow {
     auto* self = reinterpret_cast<TColourWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_ERASEBKGND) return 1;
     if (message == WM_PAINT && self != nullptr) {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
+      const TPaintScope paint(window);
+      const HDC dc = paint.Get();
       RECT client;
       GetClientRect(window, &client);
       FillRect(dc, &client, self->FBrush.Get());
@@ -57,7 +57,6 @@ class TColourWindow {
         SetBkMode(dc, TRANSPARENT);
         TextOutW(dc, 10, client.bottom - 40, L"Screenshot 0123", 15);
       }
-      EndPaint(window, &paint);
       return 0;
     }
     return DefWindowProcW(window, message, w, l);
