@@ -75,6 +75,9 @@ TRavelinMainForm::TRavelinMainForm(TComponent* owner) : TForm(owner) {
   ScanPath->SetDoubleBuffered(false);
   ScanPath->SetTopMargin(0);
   ScanPath->SetRightMargin(1);
+  ScanPath->SetBorderSides(ebsAll);
+  ScanPath->SetLineBorderActiveColor(clBlack);
+  ScanPath->SetLineBorderInactiveColor(clBlack);
   ScanPath->SetText(u"C:\\");
   ScanPath->SetButtonWidth(75);
   ScanPath->SetButtonCaption("Browse");

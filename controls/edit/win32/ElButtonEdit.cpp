@@ -26,6 +26,7 @@ TCustomElButtonEdit::TCustomElButtonEdit(TComponent* owner) : TCustomElEdit(owne
   FAltButton = CreateButton(false);
   FAltButton->OnClick = [this](TObject*) { DoAltButtonClick(); };
   FTabStop = true;
+  UpdateButtonStyles();
 }
 
 TCustomElButtonEdit::~TCustomElButtonEdit() {
@@ -60,6 +61,42 @@ void TCustomElButtonEdit::SetUseXPThemes(bool value) {
   TCustomElEdit::SetUseXPThemes(value);
   FButton->SetUseXPThemes(value);
   FAltButton->SetUseXPThemes(value);
+}
+
+void TCustomElButtonEdit::SetFlat(bool value) {
+  TCustomElEdit::SetFlat(value);
+  UpdateButtonStyles();
+}
+
+void TCustomElButtonEdit::SetActiveBorderType(TElFlatBorderType value) {
+  TCustomElEdit::SetActiveBorderType(value);
+  UpdateButtonStyles();
+}
+
+void TCustomElButtonEdit::SetInactiveBorderType(TElFlatBorderType value) {
+  TCustomElEdit::SetInactiveBorderType(value);
+  UpdateButtonStyles();
+}
+
+void TCustomElButtonEdit::SetLineBorderActiveColor(TColor value) {
+  TCustomElEdit::SetLineBorderActiveColor(value);
+  UpdateButtonStyles();
+}
+
+void TCustomElButtonEdit::SetLineBorderInactiveColor(TColor value) {
+  TCustomElEdit::SetLineBorderInactiveColor(value);
+  UpdateButtonStyles();
+}
+
+void TCustomElButtonEdit::UpdateButtonStyles() {
+  const bool lines =
+      Flat() && ActiveBorderType() == fbtColorLineBorder && InactiveBorderType() == fbtColorLineBorder;
+  for (TElEditBtn* button : {FButton, FAltButton}) {
+    button->SetMoneyFlat(lines);
+    button->SetMoneyFlatActiveColor(LineBorderActiveColor());
+    button->SetMoneyFlatDownColor(LineBorderActiveColor());
+    button->SetMoneyFlatInactiveColor(LineBorderInactiveColor());
+  }
 }
 
 void TCustomElButtonEdit::SetTopMargin(int value) { Model().SetTopMargin(value); }

@@ -42,6 +42,13 @@ class TCustomElButtonEdit : public TCustomElEdit {
   // Re-lays out the buttons too: the multi-line main button is a square.
   void SetMultiline(bool value);
   void SetUseXPThemes(bool value) override;
+  // The edit's look, passed on to the buttons: a flat edit with line
+  // borders in both states gives them the flat look in the line colours.
+  void SetFlat(bool value);
+  void SetActiveBorderType(TElFlatBorderType value);
+  void SetInactiveBorderType(TElFlatBorderType value);
+  void SetLineBorderActiveColor(TColor value);
+  void SetLineBorderInactiveColor(TColor value);
   // The text margins inside the text area, for forms that set them.
   void SetTopMargin(int value);
   void SetRightMargin(int value);
@@ -169,6 +176,7 @@ class TCustomElButtonEdit : public TCustomElEdit {
 
  private:
   TElEditBtn* CreateButton(bool visible);
+  void UpdateButtonStyles();
   void StoreWidth(TElEditBtn* button, int& stored, int value);
   // The button whose shortcut the key is, when it can be clicked.
   TElEditBtn* ShortcutButton(WORD key, TShiftState shift) const;

@@ -280,6 +280,33 @@ TEST(ButtonEditTest, ADisabledEditShowsItsButtonsDisabledKeepsTheirEnabledAndPas
   EXPECT_EQ(f.Take(), (std::vector<std::string>{"Button"}));
 }
 
+TEST(ButtonEditTest, AFlatEditWithLineBordersInBothStatesGivesItsButtonsTheFlatLookInTheLineColours) {
+  struct Case {
+    bool flat;
+    TElFlatBorderType active, inactive;
+    bool moneyFlat;
+  };
+  for (const Case& c : {Case{true, fbtColorLineBorder, fbtColorLineBorder, true},
+                        Case{false, fbtColorLineBorder, fbtColorLineBorder, false},
+                        Case{true, fbtSunken, fbtColorLineBorder, false},
+                        Case{true, fbtColorLineBorder, fbtSunkenOuter, false}}) {
+    TButtonEditForm f;
+    TElButtonEdit& e = *f.edit;
+    e.SetLineBorderActiveColor(clRed);
+    e.SetLineBorderInactiveColor(clGreen);
+    e.SetActiveBorderType(c.active);
+    e.SetInactiveBorderType(c.inactive);
+    e.SetFlat(c.flat);
+    for (TElEditBtn* button : {e.Button(), e.AltButton()}) {
+      EXPECT_EQ(button->MoneyFlat(), c.moneyFlat) << c.flat << c.active << c.inactive;
+      // The colours are copied either way.
+      EXPECT_EQ(button->MoneyFlatActiveColor(), clRed);
+      EXPECT_EQ(button->MoneyFlatDownColor(), clRed);
+      EXPECT_EQ(button->MoneyFlatInactiveColor(), clGreen);
+    }
+  }
+}
+
 BOOL CALLBACK FindOpenMenu(HWND window, LPARAM data) {
   wchar_t name[16] = {0};
   GetClassNameW(window, name, 16);
