@@ -63,14 +63,30 @@ TRavelinMainForm::TRavelinMainForm(TComponent* owner) : TForm(owner) {
   StatusBar->SetColor(clBtnFace);
   StatusBar->SetParentColor(false);
 
-  ScanPath = new TInterimButtonEdit(this);
+  ScanPath = new TElButtonEdit(this);
   ScanPath->SetName("ScanPath");
   ScanPath->SetParent(this);
   ScanPath->SetBounds(40, 8, 686, 21);
   ScanPath->SetAnchors(akLeft | akTop | akRight);
+  ScanPath->SetCursor(crIBeam);
+  ScanPath->SetBorderStyle(bsSingle);
+  ScanPath->SetCtl3D(true);
+  ScanPath->SetParentColor(false);
+  ScanPath->SetDoubleBuffered(false);
+  ScanPath->SetTopMargin(0);
+  ScanPath->SetRightMargin(1);
+  ScanPath->SetBorderSides(ebsAll);
+  ScanPath->SetLineBorderActiveColor(clBlack);
+  ScanPath->SetLineBorderInactiveColor(clBlack);
   ScanPath->SetText(u"C:\\");
   ScanPath->SetButtonWidth(75);
-  ScanPath->SetButtonCaption(u"Browse");
+  ScanPath->SetButtonCaption("Browse");
+  ScanPath->SetButtonPopupPlace(ppDown);
+  ScanPath->SetButtonShortcut(0);
+  ScanPath->SetAltButtonPopupPlace(ppDown);
+  ScanPath->SetAltButtonShortcut(0);
+  ScanPath->SetAltButtonWidth(-1);
+  ScanPath->SetAltButtonNumGlyphs(1);
   ScanPath->OnButtonClick = [this](TObject* sender) { ScanPathButtonClick(sender); };
 
   RecursiveCB = new TElCheckBox(this);

@@ -2,8 +2,8 @@
 // The tool's only window: a path with a Browse button, the "Scan recursive"
 // option, the button that starts a run and aborts it, the log and the status
 // line. At most one run exists at a time; DoIt is the record of it.
-#include "app/InterimControls.h"
 #include "controls/check/win32/ElCheckBox.h"
+#include "controls/edit/win32/ElButtonEdit.h"
 #include "controls/list/win32/ElListBox.h"
 #include "controls/list/win32/ElStatusBar.h"
 #include "framework/win32/Form.h"
@@ -20,7 +20,7 @@ class TRavelinMainForm : public TForm {
   TButton* Scan;
   TElListBox* LogBox;
   TElStatusBar* StatusBar;
-  TInterimButtonEdit* ScanPath;
+  TElButtonEdit* ScanPath;
   TElCheckBox* RecursiveCB;
   TLabel* PathLabel;
 

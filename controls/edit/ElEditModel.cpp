@@ -719,6 +719,22 @@ void TElEditModel::InsertTab() {
   InsertTyped(u"\t");
 }
 
+void TElEditModel::InsertComposed(WideString text) {
+  if (FReadOnly) return;
+  text = ForceCase(text);
+  TriggerKeyPressEx(text);
+  if (FMaxLength > 0) text = CutUnits(text, std::max(0, FMaxLength - FLines->TextLength() + SelectedLength()));
+  if (text.empty()) return;
+  FUndo.Lock();
+  if (FSelected) DeleteSelection();
+  MoveCaret(InsertAt(FCaret, text));
+  FUndo.UnLock();
+  FAnchor = FSelStartPos = FSelEndPos = FCaret;
+  DoChange();
+  Change();
+  FHost->InvalidateText();
+}
+
 void TElEditModel::InsertTyped(const WideString& text) {
   FUndo.AddAction(atGroupBreak, Recorded(ToPara(FCaret)), WideString(), Recorded(ToPara(FCaret)));
   if (FSelected) DeleteSelection();

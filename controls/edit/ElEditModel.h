@@ -169,6 +169,9 @@ class TElEditModel : private IElEditLayout {
   // A typed character (pending wide text used when set).
   void KeyPress(char16_t ch);
   void InsertTab();
+  // An input method's result: typed like characters (CharCase, OnKeyPressEx,
+  // MaxLength) in place of the selection, without an undo record.
+  void InsertComposed(WideString text);
   // Enter in a multi-line edit.
   void InsertLineBreak();
   void Backspace();

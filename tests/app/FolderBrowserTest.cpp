@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, BrowseChoosesThePreselectedFolderOrKeepsThePathWhenCancel
   const WideString folder = reinterpret_cast<const char16_t*>(windows);
   form->ScanPath->SetText(folder);
   boxes.Expect(IDOK);
-  SendMessageW(form->ScanPath->Button()->Handle(), BM_CLICK, 0, 0);
+  ClickBrowse();
   ASSERT_EQ(boxes.seen.size(), 1u);
   EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, reinterpret_cast<LPCWSTR>(form->ScanPath->Text().c_str()),
                            -1, windows, -1),
@@ -61,7 +61,7 @@ TEST_F(MainWindowTest, BrowseChoosesThePreselectedFolderOrKeepsThePathWhenCancel
 
   form->ScanPath->SetText(u"C:\\typed by hand");
   boxes.Expect(IDCANCEL);
-  SendMessageW(form->ScanPath->Button()->Handle(), BM_CLICK, 0, 0);
+  ClickBrowse();
   ASSERT_EQ(boxes.seen.size(), 2u);
   EXPECT_EQ(form->ScanPath->Text(), u"C:\\typed by hand");
 }

@@ -67,12 +67,59 @@ TEST_F(MainWindowTest, ResizingStretchesThePathAndTheLogAndKeepsTheStatusBarAtTh
   EXPECT_EQ(PlacementIn(window, form->Scan->Handle()), (RECT{16, 77, 97, 25}));
   EXPECT_EQ(PlacementIn(window, form->LogBox->Handle()), (RECT{8, 112, 818, 336}));
   EXPECT_EQ(PlacementIn(window, form->StatusBar->Handle()), (RECT{0, 455, 834, 19}));
-  // The Browse button stays inside the right edge of the path entry.
-  RECT button = PlacementIn(form->ScanPath->Handle(), form->ScanPath->Button()->Handle());
+  // The Browse button stays inside the right edge of the path entry, over
+  // its whole client height, and the text area ends where it begins.
   RECT edit;
   GetClientRect(form->ScanPath->Handle(), &edit);
-  EXPECT_EQ(button.left + button.right, edit.right);
-  EXPECT_EQ(button.right, 75);
+  const TElEditBtn* button = form->ScanPath->Button();
+  EXPECT_EQ(button->Left(), edit.right - 75);
+  EXPECT_EQ(button->Width(), 75);
+  EXPECT_EQ(button->Top(), 0);
+  EXPECT_EQ(button->Height(), edit.bottom);
+}
+
+TEST_F(MainWindowTest, ThePathFieldIsTheButtonEditWithTheDesignedProperties) {
+  TElButtonEdit& path = *form->ScanPath;
+  EXPECT_EQ(path.ClassName(), "TElButtonEdit");
+  EXPECT_EQ(path.ButtonCaption(), "Browse");
+  EXPECT_EQ(path.ButtonWidth(), 75);
+  EXPECT_TRUE(path.ButtonVisible());
+  EXPECT_FALSE(path.AltButtonVisible());
+  EXPECT_EQ(path.AltButtonWidth(), -1);
+  EXPECT_EQ(path.AltButton()->Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(path.ButtonShortcut(), 0);
+  EXPECT_EQ(path.AltButtonShortcut(), 0);
+  EXPECT_EQ(path.ButtonPopupPlace(), ppDown);
+  EXPECT_EQ(path.AltButtonPopupPlace(), ppDown);
+  EXPECT_FALSE(path.Multiline());
+  EXPECT_EQ(path.BorderStyle(), bsSingle);
+  EXPECT_TRUE(path.Ctl3D());
+  EXPECT_EQ(path.Cursor(), crIBeam);
+  EXPECT_TRUE(GetWindowLongW(path.Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  // A 682 x 17 client area: the button covers x 607 to 682, the text the rest.
+  RECT client;
+  GetClientRect(path.Handle(), &client);
+  EXPECT_EQ(client.right, 682);
+  EXPECT_EQ(client.bottom, 17);
+  EXPECT_EQ(path.Button()->Left(), 607);
+  EXPECT_EQ(path.TextArea().right, 607);
+  EXPECT_EQ(path.TextArea().left, 0);
+}
+
+TEST_F(MainWindowTest, ARunDisablesThePathFieldAndItsButtonLooksDisabledWithoutLosingItsOwnEnabled) {
+  BuildTree();
+  GateAt(u"C:\\d\\*");
+  StartRun(u"C:\\d");
+  ASSERT_TRUE(WaitAtGate());
+  EXPECT_FALSE(form->ScanPath->Enabled());
+  EXPECT_TRUE(form->ScanPath->ButtonEnabled());
+  // A disabled window gets no mouse input: Browse cannot be pressed now.
+  ClickBrowse();
+  EXPECT_EQ(boxes.seen.size(), 1u);
+  ReleaseGate();
+  ASSERT_TRUE(WaitForRunEnd());
+  EXPECT_TRUE(form->ScanPath->Enabled());
+  EXPECT_EQ(form->ScanPath->Text(), u"C:\\d");
 }
 
 TEST_F(MainWindowTest, TabMovesTheFocusThroughScanLogBoxScanPathRecursiveCB) {

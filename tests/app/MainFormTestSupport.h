@@ -87,6 +87,14 @@ class MainWindowTest : public ::testing::Test {
     SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, middle);
     SendMessageW(box, WM_LBUTTONUP, 0, middle);
   }
+  // A left click in the middle of the path field's Browse button, sent to
+  // the field's window as the mouse gives it.
+  void ClickBrowse() {
+    const TElEditBtn* button = form->ScanPath->Button();
+    const LPARAM middle = MAKELPARAM(button->Left() + button->Width() / 2, button->Top() + button->Height() / 2);
+    SendMessageW(form->ScanPath->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    SendMessageW(form->ScanPath->Handle(), WM_LBUTTONUP, 0, middle);
+  }
   void CloseWindow() { SendMessageW(form->Handle(), WM_CLOSE, 0, 0); }
   // Starts a run on path, answering "Continue?" with Yes.
   void StartRun(const WideString& path) {

@@ -29,6 +29,7 @@ TCustomElEdit::~TCustomElEdit() {
   SetDestroying();
   DetachScrollBars();
   DestroyCaret();
+  SetLinkedControl(nullptr);
   // The window goes with the base: the model must not reach it by then.
   FModel->SetLoading(true);
 }
@@ -78,7 +79,8 @@ void TCustomElEdit::CreateParams(TCreateParams& params) {
   params.Caption.clear();
   params.Cursor = LoadCursorW(nullptr, IDC_IBEAM);
   params.ClassStyle &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
-  if (FBorderStyle == bsSingle) {
+  // A flat edit without a theme draws its own frame in the room it reserves.
+  if (FBorderStyle == bsSingle && !OwnFrame()) {
     if (Ctl3D())
       params.ExStyle |= WS_EX_CLIENTEDGE;
     else
@@ -108,14 +110,31 @@ void TCustomElEdit::DestroyWnd() {
 
 void TCustomElEdit::WndProc(TMessage& message) {
   if (ScrollBarsTakeMessage(message)) return;
-  TElXPThemedControl::WndProc(message);
+  // Repaint requests made while the message runs are settled once it is
+  // done, so a keystroke repaints what it changed and nothing in between.
+  ++FMessageDepth;
+  try {
+    TElXPThemedControl::WndProc(message);
+  } catch (...) {
+    --FMessageDepth;
+    throw;
+  }
+  if (--FMessageDepth == 0 && FTextDirty) FlushInvalidation();
 }
 
 void TCustomElEdit::Dispatch(TMessage& message) {
-  if (TextMessage(message) || EditMessage(message)) return;
+  if (TextMessage(message) || EditMessage(message) || CommandMessage(message) || ImeMessage(message)) return;
   switch (message.Msg) {
     case WM_VSCROLL:
     case WM_HSCROLL: WMScroll(message); return;
+    case WM_DEADCHAR:
+      FDeadChar = static_cast<char>(message.WParam);
+      message.Result = 0;
+      return;
+    case WM_INPUTLANGCHANGE:
+      FInputLanguage = reinterpret_cast<HKL>(message.LParam);
+      TElXPThemedControl::Dispatch(message);
+      return;
     default: TElXPThemedControl::Dispatch(message);
   }
 }
@@ -133,12 +152,30 @@ void TCustomElEdit::CMFontChanged(TMessage& message) {
     DestroyCaret();
     CreateCaret();
   }
+  InvalidateEverything();
 }
 
 void TCustomElEdit::WMSize(TMessage& message) {
   TElXPThemedControl::WMSize(message);
+  const int oldWidth = FModel->EditRect().Width();
+  const int oldRows = FModel->VisibleRows();
+  const TElEditPoint caret = FModel->GetCaretXY();
+  const int caretChar = FModel->CharFromCaret(caret.X, caret.Y);
   ResetEditRect();
-  Invalidate();
+  // The caret keeps its place in the text through the re-wrap; the anchor follows it.
+  if (FModel->HasSelection()) FModel->UnSelect();
+  FModel->SetCaretXY(FModel->CaretFromChar(caretChar));
+  FModel->SetAnchor(FModel->GetCaretXY());
+  const bool wider = FModel->EditRect().Width() > oldWidth;
+  const bool moreRows = FModel->Multiline() && FModel->VisibleRows() > oldRows;
+  const bool reflows = (FModel->Multiline() && FModel->WordWrap()) || FModel->Alignment() != taLeftJustify;
+  if (wider || moreRows || reflows) InvalidateEverything();
+  if (IsThemeApplied() || (FFlat && FBorderStyle == bsSingle)) DrawFlatBorder();
+}
+
+void TCustomElEdit::WMWindowPosChanged(TMessage& message) {
+  TElXPThemedControl::WMWindowPosChanged(message);
+  PlaceLinkedControl();
 }
 
 void TCustomElEdit::SetEditRectFrom(const RECT* rect) {
@@ -153,9 +190,8 @@ void TCustomElEdit::SetEditRectFrom(const RECT* rect) {
 
 void TCustomElEdit::InvalidateText() {
   if (!HandleAllocated()) return;
-  const TElTextRect& edit = FModel->EditRect();
-  const RECT rect{edit.Left, edit.Top, edit.Right, edit.Bottom};
-  InvalidateRect(FHandle, &rect, FALSE);
+  FTextDirty = true;
+  if (FMessageDepth == 0) FlushInvalidation();
 }
 
 void TCustomElEdit::SetBarInfo(int bar, int maximum, int page, int position) {
@@ -196,6 +232,7 @@ void TCustomElEdit::CreateCaret() {
   if (!HandleAllocated() || FWinPainter == nullptr) return;
   const TEXTMETRICW& metrics = FWinPainter->TextMetrics();
   const int width = GetSystemMetrics(SM_CXBORDER) * (metrics.tmWeight >= FW_BOLD ? 2 : 1);
+  if (FCaretExists) return;
   if (!::CreateCaret(FHandle, nullptr, width, std::abs(static_cast<int>(metrics.tmHeight)))) return;
   FCaretExists = true;
   CaretMoved();
@@ -210,74 +247,50 @@ void TCustomElEdit::DestroyCaret() {
 
 void TCustomElEdit::WMSetFocus(TMessage& message) {
   TElXPThemedControl::WMSetFocus(message);
-  CreateCaret();
-  if (FModel->HideSelection()) InvalidateText();
+  if (CanFocus() || Parent() == nullptr) CreateCaret();
+  if (FModel->AutoSelect()) {
+    FModel->SelectAll();
+    FModel->SetLeftChar(0);
+    FModel->SetTopLine(0);
+  }
+  // The selection changes its colours (or shows again) with the focus.
+  InvalidateText();
+  if (FFlat && !IsThemeApplied()) DrawFlatBorder();
 }
 
 void TCustomElEdit::WMKillFocus(TMessage& message) {
   DestroyCaret();
   TElXPThemedControl::WMKillFocus(message);
-  if (FModel->HideSelection()) InvalidateText();
+  InvalidateText();
+  if (FFlat && !IsThemeApplied()) DrawFlatBorder();
 }
 
-// ---- painting: the rows, the selection on them (in the system's colours
-// until the edit has its own appearance properties) ----
+// ---- hover and enabling ----
 
-void TCustomElEdit::Paint() {
-  TCanvas* canvas = Canvas();
-  HDC dc = canvas->Handle();
-  const RECT client{0, 0, ClientWidth(), ClientHeight()};
-  FillRect(dc, &client, FBrush->Handle());
-  if (FWinPainter == nullptr) return;
-  if (FCaretExists) HideCaret(FHandle);
-  FWinPainter->SetTarget(dc);
-  SetTextColor(dc, ColorToRGB(FFont->Color()));
-  const int rows = FModel->GetLinesCount();
-  const int last = std::min(rows - 1, FModel->TopLine() + FModel->VisibleRows());
-  for (int row = FModel->TopLine(); row <= last; ++row) PaintRow(row);
-  FWinPainter->SetTarget(nullptr);
-  if (FCaretExists) ShowCaret(FHandle);
+void TCustomElEdit::CMMouseEnter(TMessage& message) {
+  TElXPThemedControl::CMMouseEnter(message);
+  FHover = true;
+  if (FFlat && !IsThemeApplied() && !Focused()) DrawFlatBorder();
 }
 
-void TCustomElEdit::PaintRow(int row) {
-  const TElEditModel& model = *FModel;
-  const TElTextRect& edit = model.EditRect();
-  const int width = edit.Width() - model.LeftMargin() - model.RightMargin();
-  const WideString text = model.Lines().GetParaString(row);
-  const int from = std::min(model.LeftChar(), static_cast<int>(text.size()));
-  const int count = FWinPainter->CharsFitRight(width, text, from);
-  const WideString shown = text.substr(static_cast<size_t>(from), static_cast<size_t>(count));
-  const int rowWidth = FWinPainter->TextWidth(shown);
-  const int baseline = (row - model.TopLine() + 1) * model.LineHeight() + model.TopMargin() + edit.Top;
-  int x = edit.Left + model.LeftMargin();
-  if (model.Alignment() == taRightJustify) x = edit.Right - model.RightMargin() - rowWidth - 2;
-  else if (model.Alignment() == taCenter) x = (edit.Right - model.RightMargin()) / 2 - rowWidth / 2;
-  const TElTextRect clip{edit.Left + model.LeftMargin(), edit.Top, edit.Right - model.RightMargin(), edit.Bottom};
+void TCustomElEdit::CMMouseLeave(TMessage& message) {
+  // A leave of a child control is not ours.
+  if (message.LParam != 0 && reinterpret_cast<TControl*>(message.LParam) != this) return;
+  FHover = false;
+  if (FFlat && !IsThemeApplied() && !Focused()) DrawFlatBorder();
+  TElXPThemedControl::CMMouseLeave(message);
+}
 
-  // The selected columns of this row, relative to what is shown.
-  int selFrom = 0;
-  int selTo = 0;
-  const bool showSelection = model.HasSelection() && (Focused() || !model.HideSelection());
-  if (showSelection && row >= model.SelStartPos().Y && row <= model.SelEndPos().Y) {
-    selFrom = row == model.SelStartPos().Y ? model.SelStartPos().X : 0;
-    selTo = row == model.SelEndPos().Y ? model.SelEndPos().X : static_cast<int>(text.size());
-    selFrom = std::clamp(selFrom - from, 0, count);
-    selTo = std::clamp(selTo - from, 0, count);
-  }
-  HDC dc = FWinPainter->Target();
-  const WideString parts[3] = {shown.substr(0, static_cast<size_t>(selFrom)),
-                               shown.substr(static_cast<size_t>(selFrom), static_cast<size_t>(selTo - selFrom)),
-                               shown.substr(static_cast<size_t>(selTo))};
-  for (int part = 0; part < 3; ++part) {
-    const int partWidth = FWinPainter->TextWidth(parts[part]);
-    if (part == 1 && partWidth > 0) {
-      const RECT band{std::max(x, clip.Left), baseline - model.LineHeight(), std::min(x + partWidth, clip.Right),
-                      baseline};
-      FillRect(dc, &band, GetSysColorBrush(Focused() ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
-      SetTextColor(dc, GetSysColor(Focused() ? COLOR_HIGHLIGHTTEXT : COLOR_BTNSHADOW));
-    }
-    FWinPainter->ExtTextOut(x, baseline, clip, FWinPainter->Displayed(parts[part]));
-    if (part == 1) SetTextColor(dc, ColorToRGB(FFont->Color()));
-    x += partWidth;
-  }
+void TCustomElEdit::CMEnabledChanged(TMessage& message) {
+  TElXPThemedControl::CMEnabledChanged(message);
+  if (!Enabled()) DestroyCaret();
+  else if (Focused()) CreateCaret();
+  FBrush->SetColor(GetBkColor());
+  if (IsThemeApplied() || FUseDisabledColors) InvalidateEverything();
+}
+
+void TCustomElEdit::CMColorChanged(TMessage& message) {
+  TElXPThemedControl::CMColorChanged(message);
+  FBrush->SetColor(GetBkColor());
+  InvalidateEverything();
 }

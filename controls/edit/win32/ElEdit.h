@@ -19,9 +19,12 @@
 // Main thread only.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "controls/base/ElBorderStyle.h"
+#include "controls/base/win32/ElFlatFrame.h"
 #include "controls/base/win32/ElXPThemedControl.h"
 #include "controls/edit/ElEditHost.h"
 #include "controls/edit/ElTextPainter.h"
@@ -31,7 +34,32 @@ class TElWinTextPainter;
 class TElSBController;
 class TElCtrlScrollBarStyles;
 
+// A context menu asked for at a client point ((-1, -1) from the keyboard);
+// set handled to keep the edit from showing one.
+using TContextPopupEvent = std::function<void(TObject* sender, POINT mousePos, bool& handled)>;
+
 enum TScrollStyle : unsigned char { ssNone, ssHorizontal, ssVertical, ssBoth };
+// Where a linked companion control sits next to the edit.
+enum TElLinkCtlPos : unsigned char {
+  lcpLeftTop, lcpLeftBottom, lcpLeftCenter, lcpTopLeft, lcpTopRight, lcpTopCenter,
+  lcpRightTop, lcpRightBottom, lcpRightCenter, lcpBottomLeft, lcpBottomRight, lcpBottomCenter
+};
+
+// What one display row shows on screen: enough to tell which pixels of it a
+// change touched.
+struct TElEditRowPicture {
+  WideString Shown;       // the raw characters in view
+  int X = 0;              // where they start
+  int Width = 0;          // their displayed width
+  int SelFrom = 0;        // the selected part, relative to Shown
+  int SelTo = 0;
+  COLORREF SelBack = 0;   // the selected part's colours
+  COLORREF SelText = 0;
+  bool operator==(const TElEditRowPicture& o) const {
+    return Shown == o.Shown && X == o.X && Width == o.Width && SelFrom == o.SelFrom && SelTo == o.SelTo &&
+           (SelFrom == SelTo || (SelBack == o.SelBack && SelText == o.SelText));
+  }
+};
 
 class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
  public:
@@ -61,8 +89,72 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
 
   // Whether the control holds the platform caret now (while focused).
   bool CaretExists() const { return FCaretExists; }
+  // Whether the mouse is over the control.
+  bool Hover() const { return FHover; }
   // The single-line height for the current font (AutoSize).
   void AdjustHeight();
+
+  // ---- Input
+  // Claims Enter, Escape and the other dialog keys for itself.
+  bool HandleDialogKeys() const { return FHandleDialogKeys; }
+  void SetHandleDialogKeys(bool value) { FHandleDialogKeys = value; }
+  // Without a PopupMenu, the platform's own edit menu on a right click.
+  bool UseSystemMenu() const { return FUseSystemMenu; }
+  void SetUseSystemMenu(bool value) { FUseSystemMenu = value; }
+  bool LocalizedSystemMenu() const { return FLocalizedSystemMenu; }
+  void SetLocalizedSystemMenu(bool value) { FLocalizedSystemMenu = value; }
+  // The platform's edit menu with this edit's captions and enabled states;
+  // the caller owns it (null when the platform has none).
+  HMENU CreateContextMenu();
+  TContextPopupEvent OnContextPopup;
+
+  // ---- Appearance
+  TElBorderSides BorderSides() const { return FBorderSides; }
+  void SetBorderSides(TElBorderSides value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool value);
+  TElFlatBorderType ActiveBorderType() const { return FActiveBorderType; }
+  void SetActiveBorderType(TElFlatBorderType value);
+  TElFlatBorderType InactiveBorderType() const { return FInactiveBorderType; }
+  void SetInactiveBorderType(TElFlatBorderType value);
+  TColor LineBorderActiveColor() const { return FLineBorderActiveColor; }
+  void SetLineBorderActiveColor(TColor value);
+  TColor LineBorderInactiveColor() const { return FLineBorderInactiveColor; }
+  void SetLineBorderInactiveColor(TColor value);
+  const TElFlatFrameColors& BorderColors() const { return FBorderColors; }
+  void SetBorderColors(const TElFlatFrameColors& value);
+  TColor FocusedSelectColor() const { return FFocusedSelectColor; }
+  void SetFocusedSelectColor(TColor value) { SetAppearance(FFocusedSelectColor, value); }
+  TColor FocusedSelectTextColor() const { return FFocusedSelectTextColor; }
+  void SetFocusedSelectTextColor(TColor value) { SetAppearance(FFocusedSelectTextColor, value); }
+  TColor HideSelectColor() const { return FHideSelectColor; }
+  void SetHideSelectColor(TColor value) { SetAppearance(FHideSelectColor, value); }
+  TColor HideSelectTextColor() const { return FHideSelectTextColor; }
+  void SetHideSelectTextColor(TColor value) { SetAppearance(FHideSelectTextColor, value); }
+  // Below 255 the selection is blended onto the text background at this level.
+  int HighlightAlphaLevel() const { return FHighlightAlphaLevel; }
+  void SetHighlightAlphaLevel(int value);
+  bool UseDisabledColors() const { return FUseDisabledColors; }
+  void SetUseDisabledColors(bool value);
+  TColor DisabledColor() const { return FDisabledColor; }
+  void SetDisabledColor(TColor value);
+  TColor DisabledFontColor() const { return FDisabledFontColor; }
+  void SetDisabledFontColor(TColor value);
+  // The colours the text is drawn in now.
+  TColor GetBkColor() const;
+  TColor GetTextColor() const;
+
+  // ---- Linked companion control, kept next to the edit; not owned.
+  TControl* LinkedControl() const { return FLinkedControl; }
+  void SetLinkedControl(TControl* value);
+  TElLinkCtlPos LinkedControlPosition() const { return FLinkedControlPosition; }
+  void SetLinkedControlPosition(TElLinkCtlPos value);
+  int LinkedControlSpacing() const { return FLinkedControlSpacing; }
+  void SetLinkedControlSpacing(int value);
+
+  // What a row shows now, in the colours of the current focus (for tests
+  // and the partial repaint).
+  TElEditRowPicture RowPicture(int row);
 
  protected:
   const wchar_t* GetThemedClassName() const override { return L"EDIT"; }
@@ -80,7 +172,27 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
   void WMSize(TMessage& message) override;
   void WMSetFocus(TMessage& message) override;
   void WMKillFocus(TMessage& message) override;
+  void WMWindowPosChanged(TMessage& message) override;
+  void WMNCCalcSize(TMessage& message) override;
+  void WMNCPaint(TMessage& message) override;
+  void CMEnabledChanged(TMessage& message) override;
+  void CMColorChanged(TMessage& message) override;
+  void CMMouseEnter(TMessage& message) override;
+  void CMMouseLeave(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
   void Paint() override;
+  void Invalidate() override;
+
+  // Input (ElEditKeys.cpp, ElEditMouse.cpp, ElEditContextMenu.cpp).
+  void WMGetDlgCode(TMessage& message) override;
+  void WMKeyDown(TMessage& message) override;
+  void KeyDown(WORD& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int delta, POINT mousePos) override;
+  void WMContextMenu(TMessage& message) override;
 
  private:
   // IElEditHost
@@ -109,7 +221,39 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
 
   void CreateCaret();
   void DestroyCaret();
-  void PaintRow(int row);
+  void PaintRow(HDC dc, int row);
+  void PaintSelectedPart(HDC dc, int x, int baseline, const TElTextRect& clip, const WideString& part,
+                         COLORREF colour);
+  TElTextRect TextClip() const;
+  int RowTop(int row) const;
+
+  // Repaint only what changed: the model's repaint requests are collected
+  // while a message is handled and turned into the changed spans of each
+  // visible row once it is done (at once outside a message).
+  void FlushInvalidation();
+  void TakeSnapshot(std::vector<TElEditRowPicture>& rows);
+  void InvalidateRowChange(int slot, const TElEditRowPicture& was, const TElEditRowPicture& now);
+  void InvalidateEverything();
+
+  // Input helpers.
+  bool TranslateKey(TMessage& message);
+  bool NavigationKey(WORD key, TShiftState shift);
+  bool EditingKey(WORD key, TShiftState shift);
+  void MoveCaretBy(WORD key, bool ctrl);
+  void AfterCaretMove(bool extend);
+  void EnterKey();
+  void CaretToPoint(int x, int y);
+  bool CommandMessage(TMessage& message);
+  bool ImeMessage(TMessage& message);
+  void ImeStartComposition();
+  void ImeResult();
+
+  // Border and appearance helpers (ElEditBorder.cpp).
+  RECT BorderRoom() const;
+  bool OwnFrame() const;
+  void DrawFlatBorder();
+  void SetAppearance(TColor& field, TColor value);
+  void PlaceLinkedControl();
 
   std::unique_ptr<TElEditModel> FModel;
   TElWinTextPainter* FWinPainter = nullptr;  // the model's painter when it is ours
@@ -118,6 +262,41 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
   TBorderStyle FBorderStyle = bsSingle;
   bool FUseCustomScrollBars = true;
   bool FCaretExists = false;
+  bool FHover = false;
+
+  bool FHandleDialogKeys = false;
+  bool FUseSystemMenu = true;
+  bool FLocalizedSystemMenu = false;
+  char FDeadChar = 0;        // the last dead key's 8-bit character, 0 for none
+  int FDeadCount = 0;        // keys of two or more characters after a dead key
+  bool FFocusTakingPress = false;
+  HKL FInputLanguage = nullptr;
+
+  TElBorderSides FBorderSides = ebsAll;
+  bool FFlat = false;
+  TElFlatBorderType FActiveBorderType = fbtSunken;
+  TElFlatBorderType FInactiveBorderType = fbtSunkenOuter;
+  TColor FLineBorderActiveColor = clBlack;
+  TColor FLineBorderInactiveColor = clBlack;
+  TElFlatFrameColors FBorderColors;
+  TColor FFocusedSelectColor = clHighlight;
+  TColor FFocusedSelectTextColor = clHighlightText;
+  TColor FHideSelectColor = clBtnFace;
+  TColor FHideSelectTextColor = clBtnShadow;
+  int FHighlightAlphaLevel = 255;
+  bool FUseDisabledColors = false;
+  TColor FDisabledColor = clBtnFace;
+  TColor FDisabledFontColor = clGrayText;
+
+  TControl* FLinkedControl = nullptr;
+  TElLinkCtlPos FLinkedControlPosition = lcpTopLeft;
+  int FLinkedControlSpacing = 0;
+
+  int FMessageDepth = 0;
+  bool FTextDirty = false;
+  bool FSnapshotValid = false;
+  std::vector<TElEditRowPicture> FShownRows;  // what the screen shows once painted
+  int FShownTopLine = 0;
 };
 
 // The published edit: every behaviour is TCustomElEdit's.
