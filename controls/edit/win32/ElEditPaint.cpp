@@ -16,14 +16,28 @@ namespace {
 // are widened by this much on each side.
 constexpr int kOverhang = 2;
 
+bool Selected(const TElEditRowPicture& p, int at) { return at >= p.SelFrom && at < p.SelTo; }
+
+// Whether character i of a looks like character j of b.
+bool SameCell(const TElEditRowPicture& a, int i, const TElEditRowPicture& b, int j) {
+  if (a.Shown[static_cast<size_t>(i)] != b.Shown[static_cast<size_t>(j)]) return false;
+  if (Selected(a, i) != Selected(b, j)) return false;
+  return !Selected(a, i) || (a.SelBack == b.SelBack && a.SelText == b.SelText);
+}
+
 int CommonPrefix(const TElEditRowPicture& a, const TElEditRowPicture& b) {
   const int limit = static_cast<int>(std::min(a.Shown.size(), b.Shown.size()));
   int i = 0;
-  const auto selected = [](const TElEditRowPicture& p, int at) { return at >= p.SelFrom && at < p.SelTo; };
-  const bool sameColours = a.SelBack == b.SelBack && a.SelText == b.SelText;
-  while (i < limit && a.Shown[static_cast<size_t>(i)] == b.Shown[static_cast<size_t>(i)] &&
-         selected(a, i) == selected(b, i) && (sameColours || !selected(a, i)))
-    ++i;
+  while (i < limit && SameCell(a, i, b, i)) ++i;
+  return i;
+}
+
+// Equal characters at the end of two pictures of the same length (which
+// then sit at the same place), not reaching into the prefix.
+int CommonSuffix(const TElEditRowPicture& a, const TElEditRowPicture& b, int prefix) {
+  const int length = static_cast<int>(a.Shown.size());
+  int i = 0;
+  while (length - 1 - i >= prefix && SameCell(a, length - 1 - i, b, length - 1 - i)) ++i;
   return i;
 }
 
@@ -226,10 +240,15 @@ void TCustomElEdit::InvalidateRowChange(int slot, const TElEditRowPicture& was, 
   const int top = RowTop(FModel->TopLine() + slot);
   RECT span{clip.Left, top, clip.Right, top + FModel->LineHeight()};
   if (was.X == now.X) {
-    // From the first character that differs to the end of the longer picture.
+    // From the first character that differs to the end of the longer
+    // picture, or, when the row kept its length, to the last that differs.
     const int same = CommonPrefix(was, now);
     span.left = now.X + FWinPainter->TextWidth(now.Shown.substr(0, static_cast<size_t>(same))) - kOverhang;
     span.right = now.X + std::max(was.Width, now.Width) + kOverhang;
+    if (was.Shown.size() == now.Shown.size() && was.Width == now.Width) {
+      const size_t changedEnd = now.Shown.size() - static_cast<size_t>(CommonSuffix(was, now, same));
+      span.right = now.X + FWinPainter->TextWidth(now.Shown.substr(0, changedEnd)) + kOverhang;
+    }
   } else {
     span.left = std::min(was.X, now.X) - kOverhang;
     span.right = std::max(was.X + was.Width, now.X + now.Width) + kOverhang;
