@@ -60,7 +60,7 @@ int TCustomElEdit::RowTop(int row) const {
   return (row - FModel->TopLine()) * FModel->LineHeight() + FModel->TopMargin() + FModel->EditRect().Top;
 }
 
-TElEditRowPicture TCustomElEdit::RowPicture(int row) {
+TElEditRowPicture TCustomElEdit::RowPicture(int row, const TElEditRowPicture* earlier) {
   TElEditRowPicture picture;
   const TElEditModel& model = *FModel;
   if (FWinPainter == nullptr || row < 0 || row >= model.GetLinesCount()) return picture;
@@ -68,14 +68,24 @@ TElEditRowPicture TCustomElEdit::RowPicture(int row) {
   const int width = edit.Width() - model.LeftMargin() - model.RightMargin();
   const WideString text = model.Lines().GetParaString(row);
   const int from = std::min(model.LeftChar(), static_cast<int>(text.size()));
-  const int count = FWinPainter->CharsFitRight(width, text, from);
-  picture.Shown = text.substr(static_cast<size_t>(from), static_cast<size_t>(count));
-  picture.Width = FWinPainter->TextWidth(picture.Shown);
-  picture.X = edit.Left + model.LeftMargin();
-  if (model.Alignment() == taRightJustify)
-    picture.X = edit.Right - model.RightMargin() - picture.Width - 2;
-  else if (model.Alignment() == taCenter)
-    picture.X = (edit.Right - model.RightMargin()) / 2 - picture.Width / 2;
+  if (earlier != nullptr && earlier->Raw == text && earlier->LeftChar == from && earlier->EditWidth == width) {
+    // Measuring is what costs; an unchanged row keeps what it measured.
+    picture = *earlier;
+    picture.SelFrom = picture.SelTo = 0;
+  } else {
+    const int count = FWinPainter->CharsFitRight(width, text, from);
+    picture.Shown = text.substr(static_cast<size_t>(from), static_cast<size_t>(count));
+    picture.Width = FWinPainter->TextWidth(picture.Shown);
+    picture.X = edit.Left + model.LeftMargin();
+    if (model.Alignment() == taRightJustify)
+      picture.X = edit.Right - model.RightMargin() - picture.Width - 2;
+    else if (model.Alignment() == taCenter)
+      picture.X = (edit.Right - model.RightMargin()) / 2 - picture.Width / 2;
+    picture.Raw = text;
+    picture.LeftChar = from;
+    picture.EditWidth = width;
+  }
+  const int count = static_cast<int>(picture.Shown.size());
 
   const bool focused = HandleAllocated() && GetFocus() == FHandle;
   const bool showSelection = model.HasSelection() && (focused || !model.HideSelection());
@@ -209,8 +219,14 @@ void TCustomElEdit::InvalidateEverything() {
 
 void TCustomElEdit::TakeSnapshot(std::vector<TElEditRowPicture>& rows) {
   const int slots = FModel->VisibleRows() + 1;
+  // The rows shown before can lend their measurements when nothing moved.
+  const bool reuse = FSnapshotValid && FShownTopLine == FModel->TopLine() &&
+                     FShownRows.size() == static_cast<size_t>(slots) && FModel->Alignment() == taLeftJustify;
   rows.resize(static_cast<size_t>(slots));
-  for (int slot = 0; slot < slots; ++slot) rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot);
+  for (int slot = 0; slot < slots; ++slot) {
+    const TElEditRowPicture* earlier = reuse ? &FShownRows[static_cast<size_t>(slot)] : nullptr;
+    rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot, earlier);
+  }
 }
 
 void TCustomElEdit::FlushInvalidation() {
