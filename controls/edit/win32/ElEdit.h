@@ -55,6 +55,11 @@ struct TElEditRowPicture {
   int SelTo = 0;
   COLORREF SelBack = 0;   // the selected part's colours
   COLORREF SelText = 0;
+  // What the geometry was measured from: the row's text, the first
+  // character in view and the edit's width.
+  WideString Raw;
+  int LeftChar = 0;
+  int EditWidth = 0;
   bool operator==(const TElEditRowPicture& o) const {
     return Shown == o.Shown && X == o.X && Width == o.Width && SelFrom == o.SelFrom && SelTo == o.SelTo &&
            (SelFrom == SelTo || (SelBack == o.SelBack && SelText == o.SelText));
@@ -154,7 +159,7 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
 
   // What a row shows now, in the colours of the current focus (for tests
   // and the partial repaint).
-  TElEditRowPicture RowPicture(int row);
+  TElEditRowPicture RowPicture(int row) { return RowPicture(row, nullptr); }
 
  protected:
   const wchar_t* GetThemedClassName() const override { return L"EDIT"; }
@@ -232,6 +237,9 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
   // visible row once it is done (at once outside a message).
   void FlushInvalidation();
   void TakeSnapshot(std::vector<TElEditRowPicture>& rows);
+  // The picture of a row; the geometry is taken over from earlier when it
+  // was measured from the same text in the same place.
+  TElEditRowPicture RowPicture(int row, const TElEditRowPicture* earlier);
   void InvalidateRowChange(int slot, const TElEditRowPicture& was, const TElEditRowPicture& now);
   void InvalidateEverything();
 

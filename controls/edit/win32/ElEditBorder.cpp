@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "controls/base/win32/ElThemeLibrary.h"
 #include "controls/edit/ElEditModel.h"
 #include "controls/edit/win32/ElEdit.h"
 #include "platform/win32/HandleOwners.h"
@@ -69,8 +70,12 @@ void TCustomElEdit::SetBorderColors(const TElFlatFrameColors& value) {
 
 // ---- room ----
 
-// A flat single border without a theme is drawn by the edit itself.
-bool TCustomElEdit::OwnFrame() const { return FFlat && FBorderStyle == bsSingle && !IsThemeApplied(); }
+// A flat single border without a theme is drawn by the edit itself. Asked
+// before the window (and its theme handle) exists, so the theme library's
+// availability decides, not the handle.
+bool TCustomElEdit::OwnFrame() const {
+  return FFlat && FBorderStyle == bsSingle && !(UseXPThemes() && TElThemeLibrary::ThemesAvailable());
+}
 
 RECT TCustomElEdit::BorderRoom() const {
   RECT room{};

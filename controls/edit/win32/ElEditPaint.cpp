@@ -16,14 +16,28 @@ namespace {
 // are widened by this much on each side.
 constexpr int kOverhang = 2;
 
+bool Selected(const TElEditRowPicture& p, int at) { return at >= p.SelFrom && at < p.SelTo; }
+
+// Whether character i of a looks like character j of b.
+bool SameCell(const TElEditRowPicture& a, int i, const TElEditRowPicture& b, int j) {
+  if (a.Shown[static_cast<size_t>(i)] != b.Shown[static_cast<size_t>(j)]) return false;
+  if (Selected(a, i) != Selected(b, j)) return false;
+  return !Selected(a, i) || (a.SelBack == b.SelBack && a.SelText == b.SelText);
+}
+
 int CommonPrefix(const TElEditRowPicture& a, const TElEditRowPicture& b) {
   const int limit = static_cast<int>(std::min(a.Shown.size(), b.Shown.size()));
   int i = 0;
-  const auto selected = [](const TElEditRowPicture& p, int at) { return at >= p.SelFrom && at < p.SelTo; };
-  const bool sameColours = a.SelBack == b.SelBack && a.SelText == b.SelText;
-  while (i < limit && a.Shown[static_cast<size_t>(i)] == b.Shown[static_cast<size_t>(i)] &&
-         selected(a, i) == selected(b, i) && (sameColours || !selected(a, i)))
-    ++i;
+  while (i < limit && SameCell(a, i, b, i)) ++i;
+  return i;
+}
+
+// Equal characters at the end of two pictures of the same length (which
+// then sit at the same place), not reaching into the prefix.
+int CommonSuffix(const TElEditRowPicture& a, const TElEditRowPicture& b, int prefix) {
+  const int length = static_cast<int>(a.Shown.size());
+  int i = 0;
+  while (length - 1 - i >= prefix && SameCell(a, length - 1 - i, b, length - 1 - i)) ++i;
   return i;
 }
 
@@ -46,7 +60,7 @@ int TCustomElEdit::RowTop(int row) const {
   return (row - FModel->TopLine()) * FModel->LineHeight() + FModel->TopMargin() + FModel->EditRect().Top;
 }
 
-TElEditRowPicture TCustomElEdit::RowPicture(int row) {
+TElEditRowPicture TCustomElEdit::RowPicture(int row, const TElEditRowPicture* earlier) {
   TElEditRowPicture picture;
   const TElEditModel& model = *FModel;
   if (FWinPainter == nullptr || row < 0 || row >= model.GetLinesCount()) return picture;
@@ -54,14 +68,24 @@ TElEditRowPicture TCustomElEdit::RowPicture(int row) {
   const int width = edit.Width() - model.LeftMargin() - model.RightMargin();
   const WideString text = model.Lines().GetParaString(row);
   const int from = std::min(model.LeftChar(), static_cast<int>(text.size()));
-  const int count = FWinPainter->CharsFitRight(width, text, from);
-  picture.Shown = text.substr(static_cast<size_t>(from), static_cast<size_t>(count));
-  picture.Width = FWinPainter->TextWidth(picture.Shown);
-  picture.X = edit.Left + model.LeftMargin();
-  if (model.Alignment() == taRightJustify)
-    picture.X = edit.Right - model.RightMargin() - picture.Width - 2;
-  else if (model.Alignment() == taCenter)
-    picture.X = (edit.Right - model.RightMargin()) / 2 - picture.Width / 2;
+  if (earlier != nullptr && earlier->Raw == text && earlier->LeftChar == from && earlier->EditWidth == width) {
+    // Measuring is what costs; an unchanged row keeps what it measured.
+    picture = *earlier;
+    picture.SelFrom = picture.SelTo = 0;
+  } else {
+    const int count = FWinPainter->CharsFitRight(width, text, from);
+    picture.Shown = text.substr(static_cast<size_t>(from), static_cast<size_t>(count));
+    picture.Width = FWinPainter->TextWidth(picture.Shown);
+    picture.X = edit.Left + model.LeftMargin();
+    if (model.Alignment() == taRightJustify)
+      picture.X = edit.Right - model.RightMargin() - picture.Width - 2;
+    else if (model.Alignment() == taCenter)
+      picture.X = (edit.Right - model.RightMargin()) / 2 - picture.Width / 2;
+    picture.Raw = text;
+    picture.LeftChar = from;
+    picture.EditWidth = width;
+  }
+  const int count = static_cast<int>(picture.Shown.size());
 
   const bool focused = HandleAllocated() && GetFocus() == FHandle;
   const bool showSelection = model.HasSelection() && (focused || !model.HideSelection());
@@ -195,8 +219,14 @@ void TCustomElEdit::InvalidateEverything() {
 
 void TCustomElEdit::TakeSnapshot(std::vector<TElEditRowPicture>& rows) {
   const int slots = FModel->VisibleRows() + 1;
+  // The rows shown before can lend their measurements when nothing moved.
+  const bool reuse = FSnapshotValid && FShownTopLine == FModel->TopLine() &&
+                     FShownRows.size() == static_cast<size_t>(slots) && FModel->Alignment() == taLeftJustify;
   rows.resize(static_cast<size_t>(slots));
-  for (int slot = 0; slot < slots; ++slot) rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot);
+  for (int slot = 0; slot < slots; ++slot) {
+    const TElEditRowPicture* earlier = reuse ? &FShownRows[static_cast<size_t>(slot)] : nullptr;
+    rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot, earlier);
+  }
 }
 
 void TCustomElEdit::FlushInvalidation() {
@@ -226,10 +256,15 @@ void TCustomElEdit::InvalidateRowChange(int slot, const TElEditRowPicture& was, 
   const int top = RowTop(FModel->TopLine() + slot);
   RECT span{clip.Left, top, clip.Right, top + FModel->LineHeight()};
   if (was.X == now.X) {
-    // From the first character that differs to the end of the longer picture.
+    // From the first character that differs to the end of the longer
+    // picture, or, when the row kept its length, to the last that differs.
     const int same = CommonPrefix(was, now);
     span.left = now.X + FWinPainter->TextWidth(now.Shown.substr(0, static_cast<size_t>(same))) - kOverhang;
     span.right = now.X + std::max(was.Width, now.Width) + kOverhang;
+    if (was.Shown.size() == now.Shown.size() && was.Width == now.Width) {
+      const size_t changedEnd = now.Shown.size() - static_cast<size_t>(CommonSuffix(was, now, same));
+      span.right = now.X + FWinPainter->TextWidth(now.Shown.substr(0, changedEnd)) + kOverhang;
+    }
   } else {
     span.left = std::min(was.X, now.X) - kOverhang;
     span.right = std::max(was.X + was.Width, now.X + now.Width) + kOverhang;
