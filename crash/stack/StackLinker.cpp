@@ -1,5 +1,10 @@
 #include "crash/stack/StackLinker.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "crash/stack/FramePrologue.h"
+
 void TStackLinker::Link() {
   const int n = S.Count();
   // Frame-chain items are the sure ones that are neither the current nor the
@@ -167,18 +172,18 @@ int TStackLinker::OwnFunction(const TInternalStackItem& item) {
   return -1;
 }
 
-// push ebp; mov ebp, esp (either encoding) at the entry, also behind the
-// two-byte mov edi, edi that system routines start with to be patchable; not
-// when a pop ebp follows at once (a patchable stub in front of a body that
-// may keep no frame).
 bool TStackLinker::KeepsFrame(int function) {
   const auto known = FKeepsFrame.find(function);
   if (known != FKeepsFrame.end()) return known->second;
-  std::uint8_t b[6] = {};
-  const bool read = S.Env.Read(S.Functions[function].Info.Entry, b, sizeof b);
-  const std::uint8_t* at = read && b[0] == 0x8B && b[1] == 0xFF ? b + 2 : b;
-  const bool framed = read && at[0] == 0x55 && ((at[1] == 0x89 && at[2] == 0xE5) || (at[1] == 0x8B && at[2] == 0xEC)) &&
-                      at[3] != 0x5D;
+  const TStackAddress entry = S.Functions[function].Info.Entry;
+  std::uint8_t b[kFramePrologueBytes] = {};
+  bool read = S.Env.Read(entry, b, sizeof b);
+  if (!read) {
+    // A short function at the end of its section still shows a plain prologue.
+    std::fill(std::begin(b), std::end(b), std::uint8_t{0});
+    read = S.Env.Read(entry, b, 6);
+  }
+  const bool framed = read && SetsUpFrame(b);
   FKeepsFrame.emplace(function, framed);
   return framed;
 }

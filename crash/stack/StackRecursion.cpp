@@ -30,16 +30,20 @@ bool RemoveOnePass(TTraceState& s, bool dropLinks) {
     if (s[valid[k]].Invalid) continue;
     std::size_t between = 0;
     if (!FindRepeat(s, valid, k, between)) continue;
+    // Two neighbouring slots with the same return address are one frame
+    // (a routine that realigns its stack pushes a copy of its return
+    // address): keep the slot the frame chain passes through.
+    const std::size_t first = between == 0 && s[valid[k]].Sure && !s[valid[k - 1]].Sure ? k - 1 : k;
     for (std::size_t n = 0; n <= between; ++n) {
-      const int item = valid[k - n];
+      const int item = valid[first - n];
       s[item].Sure = false;
       s[item].Invalid = true;
       if (dropLinks) s.RemoveLinksOf(item);
     }
     changed = true;
-    valid.erase(valid.begin() + static_cast<std::ptrdiff_t>(k - between),
-                valid.begin() + static_cast<std::ptrdiff_t>(k + 1));
-    k = k - between;
+    valid.erase(valid.begin() + static_cast<std::ptrdiff_t>(first - between),
+                valid.begin() + static_cast<std::ptrdiff_t>(first + 1));
+    k = first - between;
   }
   return changed;
 }

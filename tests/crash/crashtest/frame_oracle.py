@@ -2,7 +2,9 @@
 image that made it: every frame in the image names the function, file and
 line that addr2line -i gives as the outermost place of its address, and
 every frame but a thread's current address and its creation line stands on
-a call instruction (objdump)."""
+a call instruction (objdump), and each frame's call can lead to the function
+of the frame listed inside it."""
+import bisect
 import os
 import re
 import subprocess
@@ -11,7 +13,10 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..", "support"))
 from addr2line_oracle import outermost_places, plain_name  # noqa: E402
 
-INSN = re.compile(r"^\s*([0-9a-f]+):\t(\S+)")
+INSN = re.compile(r"^\s*([0-9a-f]+):\t(\S+)(?:\s+(.*))?$")
+LABEL = re.compile(r"^([0-9a-f]+) <(.*)>:$")
+DIRECT = re.compile(r"^([0-9a-f]+) <")
+THROUGH_MEMORY = re.compile(r"^DWORD PTR ds:0x([0-9a-f]+)$")
 FRAME = re.compile(r"^(?P<address>[0-9a-f]{8}) (?:\+[0-9a-f]+ +)?(?P<module>\S+) +(?P<rest>.*)$")
 # Unit, then the line number column and the figure column where present.
 NAMED = re.compile(r"^(?P<unit>\S+\.\w+) +(?:(?P<line>\d+) +)?(?:(?P<figure>\+-?\d+|\d+) +)?(?P<function>\S.*)$")
@@ -35,6 +40,7 @@ class FrameOracle:
         self.image, self.addr2line, self.objdump = image, addr2line, objdump
         self.module = os.path.basename(image).lower()
         self._mnemonics = None
+        self._operands, self._starts, self._imports = {}, [], None
 
     def mnemonics(self):
         """{address: mnemonic} of every instruction of the image's code."""
@@ -46,7 +52,74 @@ class FrameOracle:
                 m = INSN.match(line)
                 if m:
                     self._mnemonics[int(m.group(1), 16)] = m.group(2)
+                    self._operands[int(m.group(1), 16)] = (m.group(3) or "").strip()
+                    continue
+                label = LABEL.match(line)
+                if label:
+                    self._starts.append(int(label.group(1), 16))
+            self._starts.sort()
         return self._mnemonics
+
+    def imports(self):
+        """The address range of the import address table (.idata)."""
+        if self._imports is None:
+            headers = subprocess.run([self.objdump, "-h", self.image], check=True, capture_output=True,
+                                     text=True).stdout
+            m = re.search(r"^\s*\d+ \.idata\s+([0-9a-f]+)\s+([0-9a-f]+)", headers, re.M)
+            self._imports = (int(m.group(2), 16), int(m.group(2), 16) + int(m.group(1), 16)) if m else (0, 0)
+        return self._imports
+
+    def function_of(self, address):
+        """(start, end) of the symbol that holds the address."""
+        self.mnemonics()
+        i = bisect.bisect_right(self._starts, address) - 1
+        if i < 0:
+            return None
+        return self._starts[i], self._starts[i + 1] if i + 1 < len(self._starts) else address + 1
+
+    def leaves_image(self, operands):
+        """A call through the import address table, or through a thunk that
+        jumps through it."""
+        low, high = self.imports()
+        m = THROUGH_MEMORY.match(operands)
+        if m:
+            return low <= int(m.group(1), 16) < high
+        direct = DIRECT.match(operands)
+        if direct and self.mnemonics().get(int(direct.group(1), 16)) == "jmp":
+            return self.leaves_image(self._operands[int(direct.group(1), 16)])
+        return False
+
+    def may_lead_to(self, call_site, inner, inside_inner):
+        """Whether the call at `call_site` can lead to the function holding
+        `inner` without leaving a frame of its own between them: a call
+        through a register or a table, a direct call of that function, or of
+        a routine that jumps on to it or jumps through a pointer. A call of a
+        system routine can only return into the image through a callback, whose
+        system frames lie between. The crash reporter diverts some routines
+        to hooks of its own at run time, which the image does not show: a hook
+        is known by calling on into the routine that was called
+        (`inside_inner`, the address of the frame inside the inner one)."""
+        operands = self._operands.get(call_site, "")
+        if self.leaves_image(operands):
+            return False
+        direct = DIRECT.match(operands)
+        if not direct:
+            return True
+        target, callee = int(direct.group(1), 16), self.function_of(inner)
+        if callee is None or target == callee[0]:
+            return True
+        if inside_inner is not None and self.function_of(inside_inner) == self.function_of(target):
+            return True
+        span = self.function_of(target)
+        if span is None:
+            return True
+        for address in range(span[0], span[1]):
+            if self.mnemonics().get(address) != "jmp":
+                continue
+            jumped = DIRECT.match(self._operands[address])
+            if not jumped or int(jumped.group(1), 16) == callee[0]:
+                return True
+        return False
 
     def frames(self, lines):
         """(position, address, unit, line, function) of each line of the image."""
@@ -82,7 +155,7 @@ class FrameOracle:
         """Two checks over all thread sections of the report. A thread
         section's first line is its current address; what follows ">> created
         by" is the line of the code that created the thread."""
-        disagreeing, not_calls, compared = [], [], 0
+        disagreeing, not_calls, unlinked, compared = [], [], [], 0
         for block in report.split("\r\n\r\n")[1:]:
             lines = block.split("\r\n")
             title = lines[0].rstrip(":")
@@ -103,7 +176,17 @@ class FrameOracle:
                 if self.mnemonics().get(address) != "call":
                     not_calls.append("%s: %08x %s (%s)" % (title, address, function,
                                                             self.mnemonics().get(address, "no instruction")))
+                    continue
+                # The frame listed right inside this one, when it lies in the image too.
+                inner = [f for f in frames if f[0] == position - 1]
+                inside = [f[1] for f in frames if f[0] == position - 2]
+                if inner and not self.may_lead_to(address, inner[0][1], inside[0] if inside else None):
+                    unlinked.append("%s: %08x %s (%s) cannot lead to %08x %s" %
+                                    (title, address, function, self._operands.get(address), inner[0][1],
+                                     inner[0][4]))
         check(scenario, "frames agree with addr2line", compared > 0 and not disagreeing,
               "%d of %d frames differ:\n%s" % (len(disagreeing), compared, "\n".join(disagreeing[:20])))
         check(scenario, "frames stand on call instructions", compared > 0 and not not_calls,
               "%d frames do not:\n%s" % (len(not_calls), "\n".join(not_calls[:20])))
+        check(scenario, "each frame's call can lead to the frame inside it", compared > 0 and not unlinked,
+              "%d frames cannot:\n%s" % (len(unlinked), "\n".join(unlinked[:20])))

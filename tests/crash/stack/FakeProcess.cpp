@@ -8,6 +8,11 @@ void Put32(std::vector<std::uint8_t>& code, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) code.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// mov edi, edi; push ebp; mov ebp, esp; pop ebp; lea ecx, [esp+4];
+// and esp, -16; push [ecx-4]; push ebp; mov ebp, esp; push ecx
+const std::vector<std::uint8_t> kRealigningPrologue = {0x8B, 0xFF, 0x55, 0x89, 0xE5, 0x5D, 0x8D, 0x4C, 0x24, 0x04,
+                                                       0x83, 0xE4, 0xF0, 0xFF, 0x71, 0xFC, 0x55, 0x89, 0xE5, 0x51};
+
 }  // namespace
 
 int TFakeProcess::AddModule(const std::string& fileName, TStackAddress load,
@@ -28,7 +33,8 @@ int TFakeProcess::AddModule(const std::string& fileName, TStackAddress load,
   TStackAddress at = codeStart;
   for (const TFakeFunctionSpec& f : functions) {
     starts[f.Name] = at;
-    std::uint32_t size = f.Frameless ? 1 : 5;  // prologue and epilogue (or just ret)
+    // prologue and epilogue (or just ret)
+    std::uint32_t size = f.Frameless ? 1 : f.Realigns ? static_cast<std::uint32_t>(kRealigningPrologue.size()) + 2 : 5;
     for (const TFakeStep& s : f.Steps) size += s.Kind == TFakeStep::Call ? 5 : s.Kind == TFakeStep::CallIndirect ? 2 : 1;
     at += (size + 15) & ~15u;
   }
@@ -37,7 +43,10 @@ int TFakeProcess::AddModule(const std::string& fileName, TStackAddress load,
     while (codeStart + code.size() < start) code.push_back(0xCC);
     auto here = [&] { return static_cast<TStackAddress>(codeStart + code.size()); };
     module.Lines[here()] = f.FirstLine;
-    if (!f.Frameless) code.insert(code.end(), {0x55, 0x89, 0xE5});
+    if (f.Realigns)
+      code.insert(code.end(), kRealigningPrologue.begin(), kRealigningPrologue.end());
+    else if (!f.Frameless)
+      code.insert(code.end(), {0x55, 0x89, 0xE5});
     std::vector<TStackAddress>& sites = FSteps[f.Name];
     std::vector<TStackAddress>& returns = FReturns[f.Name];
     for (const TFakeStep& s : f.Steps) {
@@ -197,8 +206,17 @@ TDecodedInstruction TFakeProcess::Decode(TStackAddress address) {
   if (!Read(address, b, 1)) return d;
   std::uint32_t length = 0;
   switch (b[0]) {
-    case 0x55: case 0x5D: case 0xC3: case 0x90: case 0xCC:
+    case 0x55: case 0x5D: case 0xC3: case 0x90: case 0xCC: case 0x51:
       length = 1;
+      break;
+    case 0x8B:
+      if (Read(address, b, 2) && b[1] == 0xFF) length = 2;
+      break;
+    case 0x8D:
+      if (Read(address, b, 4) && b[1] == 0x4C && b[2] == 0x24) length = 4;
+      break;
+    case 0x83:
+      if (Read(address, b, 3) && b[1] == 0xE4) length = 3;
       break;
     case 0x89:
       if (Read(address, b, 2) && b[1] == 0xE5) length = 2;
@@ -216,6 +234,8 @@ TDecodedInstruction TFakeProcess::Decode(TStackAddress address) {
       if (Read(address, b, 2) && b[1] == 0xD0) {
         length = 2;
         d.IsCall = true;
+      } else if (Read(address, b, 3) && b[1] == 0x71) {
+        length = 3;  // push [ecx+disp8]
       }
       break;
     default:
@@ -260,6 +280,12 @@ void TFakeStack::Call(TStackAddress returnAddress, bool framedCallee) {
   if (!framedCallee) return;
   Push(FFrame);
   FFrame = FSp;
+}
+
+void TFakeStack::CallRealigning(TStackAddress returnAddress, const std::vector<TStackAddress>& gap) {
+  Push(returnAddress);
+  for (TStackAddress value : gap) Push(value);
+  Call(returnAddress);
 }
 
 void TFakeStack::Locals(std::size_t words, TStackAddress fill) {

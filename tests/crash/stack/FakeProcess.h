@@ -26,6 +26,9 @@ struct TFakeFunctionSpec {
   int FirstLine = 0;
   std::vector<TFakeStep> Steps;
   bool Frameless = false;  // no push ebp / mov ebp, esp
+  // Behind a patchable stub, realigns the stack through ecx before its frame
+  // (lea ecx, [esp+4]; and esp, -16; push [ecx-4]; push ebp; mov ebp, esp).
+  bool Realigns = false;
 };
 
 class TFakeProcess : public IStackEnvironment {
@@ -97,6 +100,10 @@ class TFakeStack {
   // A call: the return address, then (for a framed callee) the saved frame
   // pointer, which becomes the new frame pointer.
   void Call(TStackAddress returnAddress, bool framedCallee = true);
+  // A call of a realigning callee: the return address, the alignment gap
+  // (what earlier code left there), then a copy of the return address and
+  // the saved frame pointer as in a plain frame.
+  void CallRealigning(TStackAddress returnAddress, const std::vector<TStackAddress>& gap);
   void Locals(std::size_t words, TStackAddress fill = 0x11111111);
 
   TStackAddress Top() const { return FTop; }

@@ -294,6 +294,79 @@ TEST(TraceStack, DropsStaleReturnAddressesWhoseCallCannotReachTheFrameInside) {
   }
 }
 
+// start calls main, main calls the system's dispatcher through its import
+// (so the call's target is unknown), the dispatcher (a system routine without
+// map, behind a patchable stub, realigning its stack before its frame) calls
+// Handler through a pointer, Handler calls Leaf. Old ran earlier on the same
+// stack: its calls through pointers can be taken to reach anything.
+struct TRealignedLeftovers {
+  std::vector<std::size_t> InGap;     // steps of Old, left in the alignment gap
+  std::vector<std::size_t> InLocals;  // steps of Old, left in the dispatcher's locals
+};
+
+void BuildRealignedDispatch(TScenario& s, const TRealignedLeftovers& leftovers) {
+  TFakeProcess& p = s.Process;
+  p.AddModule("Chain.exe", 0x400000,
+              {{"start", 5, {{TFakeStep::Call, "main", 6}}},
+               {"main", 10, {{TFakeStep::Nop, "", 11}, {TFakeStep::CallIndirect, "", 12}}},
+               {"Handler", 30, {{TFakeStep::Call, "Leaf", 31}}},
+               {"Leaf", 50, {{TFakeStep::Nop, "", 51}, {TFakeStep::Nop, "", 52}}},
+               {"Old", 40, {{TFakeStep::CallIndirect, "", 41}, {TFakeStep::Call, "Handler", 42}}}},
+              true);
+  TFakeFunctionSpec dispatcher{"Dispatcher", 0, {{TFakeStep::Nop, "", 0}, {TFakeStep::CallIndirect, "", 0}}};
+  dispatcher.Realigns = true;
+  const int system = p.AddModule("system.dll", 0x7000000, {dispatcher}, false, false);
+  p.AddExport(system, "DispatchMessage", p.FunctionStart("Dispatcher"));
+  auto old = [&](const std::vector<std::size_t>& steps) {
+    std::vector<TStackAddress> values;
+    for (std::size_t step : steps) values.push_back(p.ReturnAddress("Old", step));
+    return values;
+  };
+  s.Stack.Locals(2);
+  s.Stack.Call(p.ReturnAddress("start", 0));
+  s.Stack.Locals(1, 0);
+  s.Stack.CallRealigning(p.ReturnAddress("main", 1), old(leftovers.InGap));
+  s.Stack.Locals(1, 0x130000);  // the saved pointer to the arguments
+  for (TStackAddress value : old(leftovers.InLocals)) s.Stack.Locals(1, value);
+  s.Stack.Locals(1, 0);
+  s.Stack.Call(p.ReturnAddress("Dispatcher", 1));
+  s.Stack.Call(p.ReturnAddress("Handler", 0));
+  s.Finish(p.StepAddress("Leaf", 1));
+}
+
+// The frame chain passes through the copy of the return address that a
+// realigning routine pushes above its frame: leftovers in its locals or in
+// its alignment gap are not frames, even where the call into it has no
+// known target.
+TEST(TraceStack, DropsLeftoversAroundTheFrameOfARoutineThatRealignsItsStack) {
+  TScenario clean;
+  BuildRealignedDispatch(clean, {});
+  const TTraceStackResult expected = clean.Trace();
+  ASSERT_EQ(Functions(expected.Text),
+            (std::vector<std::string>{"Leaf", "Handler", "DispatchMessage", "main", "start"}));
+  const std::vector<TRealignedLeftovers> cases = {
+      {{}, {0}},
+      {{0}, {}},
+      {{0, 1, 0}, {}},
+      {{1, 0}, {0, 1, 0}},
+  };
+  for (std::size_t c = 0; c < cases.size(); ++c) {
+    SCOPED_TRACE("case " + std::to_string(c));
+    TScenario s;
+    BuildRealignedDispatch(s, cases[c]);
+    const TTraceStackResult r = s.Trace();
+    EXPECT_EQ(r.Text, expected.Text);
+    EXPECT_EQ(r.Checksum1, expected.Checksum1);
+    EXPECT_EQ(r.Checksum2, expected.Checksum2);
+    const TPreparedStack prepared = PrepareStack(s.Process, s.Input.FramePointer, s.Input.StackTop,
+                                                 s.Input.StackBottom, true, s.Input.CurrentAddress);
+    s.Input.Prepared = &prepared;
+    const TTraceStackResult fromPrepared = s.Trace();
+    EXPECT_EQ(fromPrepared.Text, expected.Text);
+    EXPECT_EQ(fromPrepared.Checksum2, expected.Checksum2);
+  }
+}
+
 // Handler keeps no frame, so Dispatch's call of it is no frame-chain slot
 // and only the links can tell it from what Old left behind: a call of Helper,
 // whose own call through a pointer would have left a return address of its
