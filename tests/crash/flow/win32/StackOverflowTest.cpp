@@ -6,8 +6,8 @@
 // stack overflow (C00000FD) and its filter runs, so this runs there as on
 // Windows. The main thread's overflow does not: there the process ends
 // before any filter or vectored handler runs (measured with a bare program
-// outside the reporter: exit code 1, nothing run), which is the emulator's
-// limit, not the reporter's.
+// outside the reporter: exit code 1, nothing run); this machine runs 32-bit
+// code only through the emulator, so Wine alone could not be tried.
 #include <gtest/gtest.h>
 
 #include <atomic>
