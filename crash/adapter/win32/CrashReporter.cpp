@@ -16,6 +16,7 @@
 #include "crash/flow/win32/EmergencyReserve.h"
 #include "crash/flow/win32/FreezeWatch.h"
 #include "crash/flow/win32/HandleExceptionThread.h"
+#include "crash/flow/win32/HiddenExceptions.h"
 #include "crash/flow/win32/MainThreadWait.h"
 #include "crash/flow/win32/MainThreadWindow.h"
 #include "crash/flow/win32/ReportException.h"
@@ -162,6 +163,7 @@ void TCrashReporter::StartInterceptions(TIMESettings& settings) {
   if (FFreezeWatch && FThreadInfo) FFreezeWatch->Start(FThreadInfo->FreezeWatchMutex(), FThreadInfo.get());
   FReserve.Reserve();
   SetReportingSide(this);
+  SetHiddenExceptionWatch([] { return TExceptionHandlers::Process().Any(hkHidden); });
 }
 
 bool TCrashReporter::Start() {
@@ -192,6 +194,7 @@ bool TCrashReporter::Start() {
 }
 
 void TCrashReporter::Stop() {
+  SetHiddenExceptionWatch(nullptr);
   SetReportingSide(nullptr);
   FFilters.Uninstall();
   FInterceptions.Uninstall();
