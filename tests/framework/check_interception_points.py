@@ -23,9 +23,10 @@ ENTRY_POINTS = [
     "ThreadLastChance",
     "ThreadStartEntry",
     "CallSynchronizedMethod",
+    "ServeQueue",
 ]
 # (routine, the routine its redirected call reaches)
-CALL_POINTS = [("(anonymous namespace)::ServeQueue", "CallSynchronizedMethod")]
+CALL_POINTS = [("ServeQueue", "CallSynchronizedMethod")]
 ENTRY_JUMP_SIZE = 5
 
 
