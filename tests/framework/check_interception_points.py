@@ -23,10 +23,9 @@ ENTRY_POINTS = [
     "ThreadLastChance",
     "ThreadStartEntry",
     "CallSynchronizedMethod",
-    "ServeQueue",
 ]
 # (routine, the routine its redirected call reaches)
-CALL_POINTS = [("ServeQueue", "CallSynchronizedMethod")]
+CALL_POINTS = [("(anonymous namespace)::ServeQueue", "CallSynchronizedMethod")]
 ENTRY_JUMP_SIZE = 5
 
 
