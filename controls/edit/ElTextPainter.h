@@ -2,6 +2,7 @@
 // Text measurement for the edit control, behind an abstract painter so that
 // the model runs on any platform. Main thread only: a painter belongs to one
 // edit and is used while that edit lays out or draws.
+#include "controls/base/ElLayoutGeometry.h"
 #include "platform/WideString.h"
 
 struct TElTextExtent {
@@ -9,17 +10,8 @@ struct TElTextExtent {
   int cy = 0;
 };
 
-struct TElTextRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  bool operator==(const TElTextRect& o) const {
-    return Left == o.Left && Top == o.Top && Right == o.Right && Bottom == o.Bottom;
-  }
-};
+// The painter's rectangles are the control set's layout rectangles.
+using TElTextRect = TElLayoutRect;
 
 class TElTextPainter {
  public:

@@ -72,3 +72,23 @@ void DrawElFlatFrame(HDC dc, RECT& rect, const TElFlatFrame& frame) {
   Ring(dc, rect, frame.sides, rings.outerLead, rings.outerTrail);
   Ring(dc, rect, frame.sides, rings.innerLead, rings.innerTrail);
 }
+
+RECT ElBorderRoom(bool ctl3D, bool ownFrame, TElBorderSides sides) {
+  const int across = GetSystemMetrics(ctl3D ? SM_CXEDGE : SM_CXBORDER);
+  const int down = GetSystemMetrics(ctl3D ? SM_CYEDGE : SM_CYBORDER);
+  const auto side = [ownFrame, sides](TElBorderSide which, int metric) {
+    const bool present = (sides & which) != 0;
+    if (ownFrame) return present ? metric : 0;
+    return present ? 0 : -metric;
+  };
+  return RECT{side(ebsLeft, across), side(ebsTop, down), side(ebsRight, across), side(ebsBottom, down)};
+}
+
+void ShrinkByBorderRoom(RECT& client, const RECT& room) {
+  client.left += room.left;
+  client.top += room.top;
+  client.right -= room.right;
+  client.bottom -= room.bottom;
+  if (client.right < client.left) client.right = client.left;
+  if (client.bottom < client.top) client.bottom = client.top;
+}

@@ -52,3 +52,12 @@ constexpr int kElFlatFrameDepth = 2;
 
 // Draws the frame inside rect on its sides; rect is left as the area inside it.
 void DrawElFlatFrame(HDC dc, RECT& rect, const TElFlatFrame& frame);
+
+// The non-client room a single border takes on each side. A control that
+// draws its own frame takes room for the sides it draws; one that keeps the
+// platform's border (sunken edge with Ctl3D, a line without) gives back the
+// room of the sides it leaves out.
+RECT ElBorderRoom(bool ctl3D, bool ownFrame, TElBorderSides sides);
+
+// WM_NCCALCSIZE's client rectangle less that room, never turned inside out.
+void ShrinkByBorderRoom(RECT& client, const RECT& room);

@@ -78,35 +78,13 @@ bool TCustomElEdit::OwnFrame() const {
 }
 
 RECT TCustomElEdit::BorderRoom() const {
-  RECT room{};
-  if (FBorderStyle != bsSingle) return room;
-  const int across = GetSystemMetrics(Ctl3D() ? SM_CXEDGE : SM_CXBORDER);
-  const int down = GetSystemMetrics(Ctl3D() ? SM_CYEDGE : SM_CYBORDER);
-  // The own frame takes room for the sides it draws; the platform's border
-  // gives back the room of the sides left out.
-  const bool own = OwnFrame();
-  const auto side = [this, own](TElBorderSides which, int metric) {
-    const bool present = (FBorderSides & which) != 0;
-    if (own) return present ? metric : 0;
-    return present ? 0 : -metric;
-  };
-  room.left = side(ebsLeft, across);
-  room.right = side(ebsRight, across);
-  room.top = side(ebsTop, down);
-  room.bottom = side(ebsBottom, down);
-  return room;
+  if (FBorderStyle != bsSingle) return RECT{};
+  return ElBorderRoom(Ctl3D(), OwnFrame(), FBorderSides);
 }
 
 void TCustomElEdit::WMNCCalcSize(TMessage& message) {
   TElXPThemedControl::WMNCCalcSize(message);
-  const RECT room = BorderRoom();
-  RECT* client = reinterpret_cast<RECT*>(message.LParam);
-  client->left += room.left;
-  client->top += room.top;
-  client->right -= room.right;
-  client->bottom -= room.bottom;
-  if (client->right < client->left) client->right = client->left;
-  if (client->bottom < client->top) client->bottom = client->top;
+  ShrinkByBorderRoom(*reinterpret_cast<RECT*>(message.LParam), BorderRoom());
 }
 
 // ---- drawing ----

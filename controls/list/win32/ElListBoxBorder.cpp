@@ -119,34 +119,14 @@ void TCustomElListBox::SetBorderColor(TColor& field, TColor value) {
 // ---- room ----
 
 RECT TCustomElListBox::BorderRoom() const {
-  RECT room{};
-  if (FBorderStyle != bsSingle || FListTheme != nullptr) return room;
-  const int across = GetSystemMetrics(Ctl3D() ? SM_CXEDGE : SM_CXBORDER);
-  const int down = GetSystemMetrics(Ctl3D() ? SM_CYEDGE : SM_CYBORDER);
-  // A flat list takes room for the sides it draws; a list with the
-  // platform's border gives back the room of the sides it leaves out.
-  const auto side = [this](TElBorderSides which, int metric) {
-    const bool present = (FBorderSides & which) != 0;
-    if (FFlat) return present ? metric : 0;
-    return present ? 0 : -metric;
-  };
-  room.left = side(ebsLeft, across);
-  room.right = side(ebsRight, across);
-  room.top = side(ebsTop, down);
-  room.bottom = side(ebsBottom, down);
-  return room;
+  if (FBorderStyle != bsSingle || FListTheme != nullptr) return RECT{};
+  // A flat list draws its own frame.
+  return ElBorderRoom(Ctl3D(), FFlat, FBorderSides);
 }
 
 void TCustomElListBox::WMNCCalcSize(TMessage& message) {
   TElXPThemedControl::WMNCCalcSize(message);
-  const RECT room = BorderRoom();
-  RECT* client = reinterpret_cast<RECT*>(message.LParam);
-  client->left += room.left;
-  client->top += room.top;
-  client->right -= room.right;
-  client->bottom -= room.bottom;
-  if (client->right < client->left) client->right = client->left;
-  if (client->bottom < client->top) client->bottom = client->top;
+  ShrinkByBorderRoom(*reinterpret_cast<RECT*>(message.LParam), BorderRoom());
 }
 
 // ---- drawing ----
