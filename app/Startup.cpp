@@ -10,6 +10,22 @@ void StartRavelin() {
   Application->Run();
 }
 
+namespace {
+
+// The forms go while the process-wide services they use (shared glyph
+// images, the theme library) still exist: left to the application object's
+// destruction at exit, they would outlive services made after it.
+void FreeForms() {
+  try {
+    Application->DestroyComponents();
+  } catch (...) {
+    // A form that fails to free itself cannot be shown any more; the exit
+    // code stays 0.
+  }
+}
+
+}  // namespace
+
 int RunWithFallback(void (*steps)()) {
   try {
     try {
@@ -27,5 +43,6 @@ int RunWithFallback(void (*steps)()) {
   } catch (...) {
     // Showing failed too; the exit code stays 0 all the same.
   }
+  FreeForms();
   return 0;
 }

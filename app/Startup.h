@@ -8,5 +8,5 @@ void StartRavelin();
 
 // Runs steps inside the fallback: a framework exception is shown by the
 // application's ShowException; anything else is shown as an exception with an
-// empty message. Always returns 0.
+// empty message. Then frees the forms the steps left. Always returns 0.
 int RunWithFallback(void (*steps)());

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "framework/win32/Application.h"
+#include "framework/win32/Component.h"
 #include "framework/win32/WinControl.h"
 #include "tests/support/Win32GuiTestSupport.h"
 
@@ -43,6 +45,34 @@ TEST(StartupTest, AStartThatSucceedsShowsNothing) {
   TDialogAnswerer boxes;
   EXPECT_EQ(RunWithFallback([] {}), 0);
   EXPECT_TRUE(boxes.seen.empty());
+}
+
+// Stands for a form: records when it is freed.
+class TFreedProbe : public TComponent {
+ public:
+  explicit TFreedProbe(TComponent* owner) : TComponent(owner) {}
+  ~TFreedProbe() override { ++freed; }
+  static int freed;
+};
+int TFreedProbe::freed = 0;
+
+TEST(StartupTest, WhatTheStepsLeftWithTheApplicationIsFreedBeforeItReturns) {
+  const TStartCase cases[] = {
+      {"a start that succeeds", [] { new TFreedProbe(Application); }, nullptr},
+      {"a start that fails", [] {
+         new TFreedProbe(Application);
+         throw Exception("late");
+       }, "late."},
+  };
+  for (const TStartCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TDialogAnswerer boxes;
+    if (c.shown != nullptr) boxes.Expect(IDOK);
+    TFreedProbe::freed = 0;
+    EXPECT_EQ(RunWithFallback(c.steps), 0);
+    EXPECT_EQ(TFreedProbe::freed, 1);
+    EXPECT_EQ(Application->ComponentCount(), 0);
+  }
 }
 
 }  // namespace

@@ -58,27 +58,29 @@ void TElGlyphCacheList::Draw(int index, HDC dc, const RECT& dest) const {
 
 // --- TElGlyphCache -----------------------------------------------------------
 
-std::unique_ptr<TElGlyphCache>& TElGlyphCache::Current() {
-  static std::unique_ptr<TElGlyphCache> current;
+TElGlyphCache*& TElGlyphCache::Current() {
+  static TElGlyphCache* current = nullptr;
   return current;
 }
 
 TElGlyphCache& TElGlyphCache::Join() {
-  if (!Current()) Current() = std::make_unique<TElGlyphCache>();
+  if (Current() == nullptr) Current() = new TElGlyphCache;
   ++Current()->FHolders;
   return *Current();
 }
 
 void TElGlyphCache::Leave() {
-  if (!Current()) return;
+  if (Current() == nullptr) return;
   --Current()->FHolders;
   Current()->FreeIfUnused();
 }
 
-TElGlyphCache* TElGlyphCache::Instance() { return Current().get(); }
+TElGlyphCache* TElGlyphCache::Instance() { return Current(); }
 
 void TElGlyphCache::FreeIfUnused() {
-  if (FHolders <= 0 && FLists.empty()) Current().reset();
+  if (FHolders > 0 || !FLists.empty()) return;
+  Current() = nullptr;
+  delete this;
 }
 
 TElGlyphCacheList* TElGlyphCache::ListFor(int width, int height) {

@@ -52,7 +52,9 @@ class TElGlyphCache {
   int ListCount() const { return static_cast<int>(FLists.size()); }
 
  private:
-  static std::unique_ptr<TElGlyphCache>& Current();
+  // A plain pointer, not an owner: an owner would be destroyed at process
+  // exit before holders that outlive it (forms freed by a global object) leave.
+  static TElGlyphCache*& Current();
   void FreeIfUnused();
 
   std::vector<std::unique_ptr<TElGlyphCacheList>> FLists;

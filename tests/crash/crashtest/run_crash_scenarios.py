@@ -205,11 +205,11 @@ def check_merged_across_processes(exe, wine_run, s, check, processes=3):
 
 
 def answer_crashes_without_a_debugger(wine_run):
-    """A crash that escapes every handler (Wine's own teardown under the
-    emulator has been seen to fault after the program's work was done) starts
-    Wine's debugger, which waits for nobody and so hangs the scenario until its
-    time runs out. A debugger command that ends at once lets such a process end
-    with what it has, and the scenario's checks judge the outcome."""
+    """A crash that escapes every handler (a fault after the reporter has
+    gone, during the process's exit) starts Wine's debugger, which waits for
+    nobody and so hangs the scenario until its time runs out. A debugger
+    command that ends at once lets such a process end with a non-zero exit
+    code, and the scenario's checks judge the outcome."""
     key = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug"
     for name, value in (("Debugger", "cmd.exe /c exit 1"), ("Auto", "1")):
         subprocess.run([wine_run, "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"],
