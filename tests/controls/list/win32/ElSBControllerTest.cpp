@@ -346,6 +346,30 @@ TEST_F(ElSBControllerTest, ThePlatformDoesNotDrawItsOwnBar) {
   EXPECT_NE(GetPixel(dc.Get(), barLeft + 4, clientOrigin.y - window.top + client.bottom / 2), marker);
 }
 
+TEST_F(ElSBControllerTest, SettingTheValuesTheBarAlreadyHasPaintsNothing) {
+  Fill(100);
+  list->SetTopIndex(30);
+  SCROLLINFO same = Native(Host(), SB_VERT);
+  same.fMask = SIF_ALL | SIF_DISABLENOSCROLL;  // as an edit sets it after each keystroke
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  const COLORREF marker = RGB(255, 0, 255);
+  {
+    TWindowDC dc(Host(), true);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(marker));
+    FillRect(dc.Get(), &Vert()->BarRect(), brush.Get());
+  }
+  const int middle = Vert()->Layout().Length / 2;
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  EXPECT_EQ(PixelOnBar(Vert(), middle, 8), marker);
+  // One value that differs paints the bar again.
+  same.nPos += 1;
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  EXPECT_NE(PixelOnBar(Vert(), middle, 8), marker);
+}
+
 TEST_F(ElSBControllerTest, ClassicLookInThePlatformColours) {
   TElThemesForcedOff themesOff;
   Make(true);
