@@ -370,6 +370,34 @@ TEST_F(ElSBControllerTest, SettingTheValuesTheBarAlreadyHasPaintsNothing) {
   EXPECT_NE(PixelOnBar(Vert(), middle, 8), marker);
 }
 
+TEST_F(ElSBControllerTest, RepaintingPartOfTheClientLeavesTheFrameAlone) {
+  Fill(100);
+  PumpFor(50);
+  const COLORREF marker = RGB(255, 0, 255);
+  const int middle = Vert()->Layout().Length / 2;
+  auto paintMarker = [&] {
+    TWindowDC dc(Host(), true);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(marker));
+    FillRect(dc.Get(), &Vert()->BarRect(), brush.Get());
+  };
+  // Twice: each paint of the frame must not leave the frame marked for the next.
+  for (int round = 0; round < 2; ++round) {
+    paintMarker();
+    const RECT corner{2, 2, 12, 12};
+    InvalidateRect(Host(), &corner, FALSE);
+    UpdateWindow(Host());
+    PumpFor(20);
+    EXPECT_EQ(PixelOnBar(Vert(), middle, 8), marker) << "round " << round;
+  }
+  // A real change of the frame still paints it, and the client's wait is kept.
+  const RECT corner{2, 2, 12, 12};
+  InvalidateRect(Host(), &corner, FALSE);
+  RedrawWindow(Host(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+  UpdateWindow(Host());
+  EXPECT_NE(PixelOnBar(Vert(), middle, 8), marker);
+  EXPECT_FALSE(GetUpdateRect(Host(), nullptr, FALSE));
+}
+
 TEST_F(ElSBControllerTest, ClassicLookInThePlatformColours) {
   TElThemesForcedOff themesOff;
   Make(true);
