@@ -23,7 +23,9 @@ void TElWideStringList::CheckIndex(int index) const {
 // The primitives that change an item check its index again after Changing: a
 // handler that shrinks the list must not make them write past the live items.
 
-WideString TElWideStringList::Get(int index) const {
+WideString TElWideStringList::Get(int index) const { return StringAt(index); }
+
+const WideString& TElWideStringList::StringAt(int index) const {
   CheckIndex(index);
   return FList[index].FString;
 }

@@ -31,6 +31,9 @@ class TElWideStringList : public TElWideStrings {
   std::string ClassName() const override { return "TElWideStringList"; }
 
   WideString Get(int index) const override;
+  // The stored string itself, for readers that must not pay for a copy; valid
+  // until the list changes.
+  const WideString& StringAt(int index) const;
   int GetCapacity() const override;
   int GetCount() const override;
   void* GetObject(int index) const override;

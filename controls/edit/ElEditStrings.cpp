@@ -37,15 +37,15 @@ std::unique_ptr<TElParagraph> NewParagraph() {
 
 WideString TElParagraph::Text() const {
   const int count = GetCount();
-  if (count == 1) return Get(0);
+  if (count == 1) return StringAt(0);
   WideString text;
-  for (int i = 0; i < count; ++i) text += Get(i);
+  for (int i = 0; i < count; ++i) text += StringAt(i);
   return text;
 }
 
 int TElParagraph::TextLength() const {
   int length = 0;
-  for (int i = 0; i < GetCount(); ++i) length += static_cast<int>(Get(i).size());
+  for (int i = 0; i < GetCount(); ++i) length += static_cast<int>(StringAt(i).size());
   return length;
 }
 

@@ -198,6 +198,11 @@ void TCustomElEdit::SetBarInfo(int bar, int maximum, int page, int position) {
   // The bar the style asks for stays, disabled while there is nothing to scroll.
   SCROLLINFO info{sizeof info, SIF_ALL | SIF_DISABLENOSCROLL, 0, std::max(0, maximum),
                   static_cast<UINT>(std::max(0, page)), position, 0};
+  // Most keystrokes leave the bars as they are: asking is cheaper than setting.
+  SCROLLINFO now{sizeof now, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+  if (GetScrollInfo(FHandle, bar, &now) && now.nMin == info.nMin && now.nMax == info.nMax &&
+      now.nPage == info.nPage && now.nPos == info.nPos)
+    return;
   SetScrollInfo(FHandle, bar, &info, TRUE);
 }
 
@@ -246,6 +251,7 @@ void TCustomElEdit::DestroyCaret() {
 }
 
 void TCustomElEdit::WMSetFocus(TMessage& message) {
+  FHasFocus = true;
   TElXPThemedControl::WMSetFocus(message);
   if (CanFocus() || Parent() == nullptr) CreateCaret();
   if (FModel->AutoSelect()) {
@@ -259,6 +265,7 @@ void TCustomElEdit::WMSetFocus(TMessage& message) {
 }
 
 void TCustomElEdit::WMKillFocus(TMessage& message) {
+  FHasFocus = false;
   DestroyCaret();
   TElXPThemedControl::WMKillFocus(message);
   InvalidateText();

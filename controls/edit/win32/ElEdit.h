@@ -159,7 +159,7 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
 
   // What a row shows now, in the colours of the current focus (for tests
   // and the partial repaint).
-  TElEditRowPicture RowPicture(int row) { return RowPicture(row, nullptr); }
+  TElEditRowPicture RowPicture(int row) { return RowPicture(row, HasFocusNow(), nullptr); }
 
  protected:
   const wchar_t* GetThemedClassName() const override { return L"EDIT"; }
@@ -226,7 +226,7 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
 
   void CreateCaret();
   void DestroyCaret();
-  void PaintRow(HDC dc, int row);
+  void PaintRow(HDC dc, int row, bool focused);
   void PaintSelectedPart(HDC dc, int x, int baseline, const TElTextRect& clip, const WideString& part,
                          COLORREF colour);
   TElTextRect TextClip() const;
@@ -237,9 +237,13 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
   // visible row once it is done (at once outside a message).
   void FlushInvalidation();
   void TakeSnapshot(std::vector<TElEditRowPicture>& rows);
-  // The picture of a row; the geometry is taken over from earlier when it
-  // was measured from the same text in the same place.
-  TElEditRowPicture RowPicture(int row, const TElEditRowPicture* earlier);
+  // The picture of a row, its selection in the colours of focused or not;
+  // the geometry is taken over from earlier when it was measured from the
+  // same text in the same place.
+  TElEditRowPicture RowPicture(int row, bool focused, const TElEditRowPicture* earlier);
+  // Kept from the focus messages: asking the window system costs a trip to
+  // it, and every keystroke's picture needs the answer.
+  bool HasFocusNow() const { return HandleAllocated() && FHasFocus; }
   void InvalidateRowChange(int slot, const TElEditRowPicture& was, const TElEditRowPicture& now);
   void InvalidateEverything();
 
@@ -269,6 +273,7 @@ class TCustomElEdit : public TElXPThemedControl, private IElEditHost {
   TScrollStyle FScrollBars = ssNone;
   TBorderStyle FBorderStyle = bsSingle;
   bool FUseCustomScrollBars = true;
+  bool FHasFocus = false;
   bool FCaretExists = false;
   bool FHover = false;
 

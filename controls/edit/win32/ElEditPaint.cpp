@@ -60,7 +60,7 @@ int TCustomElEdit::RowTop(int row) const {
   return (row - FModel->TopLine()) * FModel->LineHeight() + FModel->TopMargin() + FModel->EditRect().Top;
 }
 
-TElEditRowPicture TCustomElEdit::RowPicture(int row, const TElEditRowPicture* earlier) {
+TElEditRowPicture TCustomElEdit::RowPicture(int row, bool focused, const TElEditRowPicture* earlier) {
   TElEditRowPicture picture;
   const TElEditModel& model = *FModel;
   if (FWinPainter == nullptr || row < 0 || row >= model.GetLinesCount()) return picture;
@@ -87,7 +87,6 @@ TElEditRowPicture TCustomElEdit::RowPicture(int row, const TElEditRowPicture* ea
   }
   const int count = static_cast<int>(picture.Shown.size());
 
-  const bool focused = HandleAllocated() && GetFocus() == FHandle;
   const bool showSelection = model.HasSelection() && (focused || !model.HideSelection());
   if (showSelection && row >= model.SelStartPos().Y && row <= model.SelEndPos().Y) {
     const int selFrom = row == model.SelStartPos().Y ? model.SelStartPos().X : 0;
@@ -117,13 +116,20 @@ void TCustomElEdit::Paint() {
   FWinPainter->SetTarget(dc);
   const int rows = FModel->GetLinesCount();
   const int last = std::min(rows - 1, FModel->TopLine() + FModel->VisibleRows());
-  for (int row = FModel->TopLine(); row <= last; ++row) PaintRow(dc, row);
+  const bool focused = HasFocusNow();
+  // Only the rows the clip reaches: measuring and drawing a row is a trip to
+  // the window system each, and a keystroke repaints a span of one row.
+  for (int row = FModel->TopLine(); row <= last; ++row) {
+    const int top = RowTop(row);
+    if (top >= clip.bottom || top + FModel->LineHeight() <= clip.top) continue;
+    PaintRow(dc, row, focused);
+  }
   FWinPainter->SetTarget(nullptr);
   if (FCaretExists) ShowCaret(FHandle);
 }
 
-void TCustomElEdit::PaintRow(HDC dc, int row) {
-  const TElEditRowPicture picture = RowPicture(row);
+void TCustomElEdit::PaintRow(HDC dc, int row, bool focused) {
+  const TElEditRowPicture picture = RowPicture(row, focused, nullptr);
   const int baseline = RowTop(row) + FModel->LineHeight();
   const TElTextRect clip = TextClip();
   const COLORREF text = ColorToRGB(GetTextColor());
@@ -223,9 +229,10 @@ void TCustomElEdit::TakeSnapshot(std::vector<TElEditRowPicture>& rows) {
   const bool reuse = FSnapshotValid && FShownTopLine == FModel->TopLine() &&
                      FShownRows.size() == static_cast<size_t>(slots) && FModel->Alignment() == taLeftJustify;
   rows.resize(static_cast<size_t>(slots));
+  const bool focused = HasFocusNow();
   for (int slot = 0; slot < slots; ++slot) {
     const TElEditRowPicture* earlier = reuse ? &FShownRows[static_cast<size_t>(slot)] : nullptr;
-    rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot, earlier);
+    rows[static_cast<size_t>(slot)] = RowPicture(FModel->TopLine() + slot, focused, earlier);
   }
 }
 

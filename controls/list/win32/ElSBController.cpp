@@ -330,7 +330,21 @@ void TElSBController::WMNCPaint(TMessage& message) {
   CallHostWithoutScrollStyles(message);
   FPendingRepaint = 0;
   PaintBars(SB_BOTH);
+  ValidateFrame();
   message.Result = 0;
+}
+
+// Taking the scroll styles away and giving them back marks the frame as
+// changed, so the next paint of any part of the client would paint the whole
+// frame again. The frame has just been painted: that mark goes, and what the
+// client was still waiting for is asked for again.
+void TElSBController::ValidateFrame() {
+  HWND host = FControl->Handle();
+  TGdiObject<HRGN> pending(CreateRectRgn(0, 0, 0, 0));
+  if (!pending) return;
+  const int kind = GetUpdateRgn(host, pending.Get(), FALSE);
+  RedrawWindow(host, nullptr, nullptr, RDW_VALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+  if (kind != NULLREGION && kind != ERROR) InvalidateRgn(host, pending.Get(), TRUE);
 }
 
 POINT TElSBController::ScreenToWindow(POINT point) const {

@@ -90,6 +90,7 @@ class TElSBController : public TComponent {
   void CallHostWithoutScrollStyles(TMessage& message);
   void WMNCCalcSize(TMessage& message);
   void WMNCPaint(TMessage& message);
+  void ValidateFrame();
   bool WMNCHitTest(TMessage& message);
   bool MouseMessage(TMessage& message);
   void ElScrollBarRequest(TMessage& message);

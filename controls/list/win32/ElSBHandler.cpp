@@ -169,6 +169,9 @@ void TElSBHandlerCustom::SyncScrollInfo(const SCROLLINFO& passed, bool redraw) {
     return r.Max > r.Min && (r.Page <= 0 || int64_t(r.Max) - r.Min + 1 > r.Page);
   };
   const bool neededBefore = needsScrolling(FRange);
+  const TElScrollRange rangeBefore = FRange;
+  const int trackBefore = FTrackPos;
+  const bool enabledBefore = FEnabled;
   if (info.fMask & SIF_RANGE) {
     FRange.Min = info.nMin;
     FRange.Max = info.nMax;
@@ -181,7 +184,12 @@ void TElSBHandlerCustom::SyncScrollInfo(const SCROLLINFO& passed, bool redraw) {
   FEnabled = !askedDisabled && FRange.Min < FRange.Max;
   Relayout();
   if (FController == nullptr) return;
-  if (redraw) FController->RequestRepaint(switched ? 2 : BarIndex());
+  // A host that sets the same values after every change (an edit after each
+  // keystroke) must not pay for a picture that stays as it was.
+  const bool changed = FRange.Min != rangeBefore.Min || FRange.Max != rangeBefore.Max ||
+                       FRange.Page != rangeBefore.Page || FRange.Position != rangeBefore.Position ||
+                       FTrackPos != trackBefore || FEnabled != enabledBefore;
+  if (redraw && changed) FController->RequestRepaint(switched ? 2 : BarIndex());
   else if (switched) FController->RequestRepaint(BarIndex() == SB_HORZ ? SB_VERT : SB_HORZ);
 }
 

@@ -346,6 +346,58 @@ TEST_F(ElSBControllerTest, ThePlatformDoesNotDrawItsOwnBar) {
   EXPECT_NE(GetPixel(dc.Get(), barLeft + 4, clientOrigin.y - window.top + client.bottom / 2), marker);
 }
 
+TEST_F(ElSBControllerTest, SettingTheValuesTheBarAlreadyHasPaintsNothing) {
+  Fill(100);
+  list->SetTopIndex(30);
+  SCROLLINFO same = Native(Host(), SB_VERT);
+  same.fMask = SIF_ALL | SIF_DISABLENOSCROLL;  // as an edit sets it after each keystroke
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  const COLORREF marker = RGB(255, 0, 255);
+  {
+    TWindowDC dc(Host(), true);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(marker));
+    FillRect(dc.Get(), &Vert()->BarRect(), brush.Get());
+  }
+  const int middle = Vert()->Layout().Length / 2;
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  EXPECT_EQ(PixelOnBar(Vert(), middle, 8), marker);
+  // One value that differs paints the bar again.
+  same.nPos += 1;
+  SetScrollInfo(Host(), SB_VERT, &same, TRUE);
+  PumpFor(50);
+  EXPECT_NE(PixelOnBar(Vert(), middle, 8), marker);
+}
+
+TEST_F(ElSBControllerTest, RepaintingPartOfTheClientLeavesTheFrameAlone) {
+  Fill(100);
+  PumpFor(50);
+  const COLORREF marker = RGB(255, 0, 255);
+  const int middle = Vert()->Layout().Length / 2;
+  auto paintMarker = [&] {
+    TWindowDC dc(Host(), true);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(marker));
+    FillRect(dc.Get(), &Vert()->BarRect(), brush.Get());
+  };
+  // Twice: each paint of the frame must not leave the frame marked for the next.
+  for (int round = 0; round < 2; ++round) {
+    paintMarker();
+    const RECT corner{2, 2, 12, 12};
+    InvalidateRect(Host(), &corner, FALSE);
+    UpdateWindow(Host());
+    PumpFor(20);
+    EXPECT_EQ(PixelOnBar(Vert(), middle, 8), marker) << "round " << round;
+  }
+  // A real change of the frame still paints it, and the client's wait is kept.
+  const RECT corner{2, 2, 12, 12};
+  InvalidateRect(Host(), &corner, FALSE);
+  RedrawWindow(Host(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+  UpdateWindow(Host());
+  EXPECT_NE(PixelOnBar(Vert(), middle, 8), marker);
+  EXPECT_FALSE(GetUpdateRect(Host(), nullptr, FALSE));
+}
+
 TEST_F(ElSBControllerTest, ClassicLookInThePlatformColours) {
   TElThemesForcedOff themesOff;
   Make(true);
