@@ -55,7 +55,7 @@ const std::map<std::string, Units>& AllowedArrows() {
       {"app",
        with(kWin32Base, {"worker", "controls/base", "controls/base/win32", "controls/list",
                          "controls/list/win32", "controls/check", "controls/check/win32", "controls/edit",
-                         "controls/edit/win32", "crash/adapter/win32"})},
+                         "controls/edit/win32", "crash/adapter/win32", "crash/ui/dialog/win32"})},
       // The crash reporter: only the adapter reaches the window framework.
       {"crash", kPlatform},
       {"crash/common", {}},
@@ -77,6 +77,12 @@ const std::map<std::string, Units>& AllowedArrows() {
        with(kPlatformWin32, {"crash", "crash/common", "crash/flow", "crash/hooks/win32", "crash/image",
                              "crash/image/win32", "crash/map", "crash/map/win32", "crash/report",
                              "crash/report/win32", "crash/stack", "crash/stack/win32", "crash/win32"})},
+      // The exception dialog, the wait and progress boxes and printing: the
+      // reporter's own windows, never the window framework or the control set.
+      {"crash/ui/dialog", {"crash"}},
+      {"crash/ui/dialog/win32",
+       with(kPlatformWin32, {"crash", "crash/common", "crash/flow", "crash/report", "crash/report/win32",
+                             "crash/ui/dialog", "crash/win32"})},
       {"crash/adapter/win32",
        with(kWin32Base, {"crash", "crash/common", "crash/win32", "crash/flow", "crash/flow/win32",
                          "crash/hooks/win32", "crash/image", "crash/image/win32", "crash/map",

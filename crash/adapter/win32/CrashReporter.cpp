@@ -40,7 +40,7 @@ namespace {
 
 class TCrashReporter;
 TCrashReporter* gReporter = nullptr;
-std::function<bool(TIMEException&)> gPresenter;
+TExceptionPresenter gPresenter;
 
 void ReportThreadFailure(const TThreadFailure& failure) {
   ReportException(ekException, &failure.Exception, 0, nullptr, 0, nullptr, failure.CatchPoint, nullptr, 0, 0,
@@ -76,8 +76,12 @@ class TCrashReporter : public IReportingSide {
  public:
   bool Start();
   void Stop();
-  void SetPresenter(std::function<bool(TIMEException&)> presenter) {
-    if (FEnvironment) FEnvironment->SetPresenter(std::move(presenter));
+  void SetPresenter(TExceptionPresenter presenter) {
+    if (!FEnvironment) return;
+    TWin32FlowEnvironment& environment = *FEnvironment;
+    if (!presenter) return environment.SetPresenter(nullptr);
+    environment.SetPresenter(
+        [presenter, &environment](TIMEException& exception) { return presenter(exception, environment); });
   }
 
   DWORD HandlerThreadId() override { return FHandlerThread.ThreadId(); }
@@ -156,7 +160,7 @@ void TCrashReporter::StartInterceptions(TIMESettings& settings) {
   }
   FEnvironment = std::make_unique<TWin32FlowEnvironment>(*FServices, TExceptionHistory::Process(), FThreadInfo.get(),
                                                          FMainWindow.get(), FPause.get(), FFreezeWatch.get());
-  if (gPresenter) FEnvironment->SetPresenter(gPresenter);
+  SetPresenter(gPresenter);
   FFlow = std::make_unique<TExceptionFlow>(TExceptionHandlers::Process(), TExceptionHistory::Process());
   if (FHandlerThread.Start([this](const TExceptionRequestRecord& record) { Handle(record); }) && FThreadInfo)
     FThreadInfo->RecordThreadName(FHandlerThread.ThreadId(), "-");
@@ -248,7 +252,7 @@ void StopCrashReporter() {
 
 bool CrashReporterRunning() { return gReporter != nullptr; }
 
-void SetExceptionPresenter(std::function<bool(TIMEException&)> presenter) {
+void SetExceptionPresenter(TExceptionPresenter presenter) {
   gPresenter = presenter;
   if (gReporter != nullptr) gReporter->SetPresenter(std::move(presenter));
 }

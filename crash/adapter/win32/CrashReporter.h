@@ -9,6 +9,7 @@
 // undoes all of it, in reverse.
 #include <functional>
 
+class IFlowEnvironment;
 class TIMEException;
 
 // False when the reporter is not running afterwards (not enabled, or its
@@ -17,9 +18,12 @@ bool StartCrashReporter();
 void StopCrashReporter();
 bool CrashReporterRunning();
 
-// The exception dialog's seam (none yet): shows an exception and applies the
-// user's choice, answering false when it showed nothing.
-void SetExceptionPresenter(std::function<bool(TIMEException&)> presenter);
+// The exception dialog's seam: shows an exception and applies the user's
+// choice, answering false when it showed nothing. It is given the handling
+// flow's contact with the process (handlers on the main thread, closing,
+// restarting, the clipboard).
+using TExceptionPresenter = std::function<bool(TIMEException&, IFlowEnvironment&)>;
+void SetExceptionPresenter(TExceptionPresenter presenter);
 
 // Starts the reporter for the lifetime of a scope (WinMain's).
 class TCrashReporterScope {

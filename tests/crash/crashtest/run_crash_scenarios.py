@@ -204,6 +204,104 @@ def check_merged_across_processes(exe, wine_run, s, check, processes=3):
                                                        [dict(header_of(t)).get("callstack crc") for t in texts]))
 
 
+class DialogScenario:
+    """A scenario run with the exception dialog shown, driven from outside
+    with real keys and clicks: steps(window) acts on the dialog's X window."""
+
+    def __init__(self, name, crash, exit_code, steps, continued):
+        self.name, self.crash, self.exit_code, self.steps, self.continued = name, crash, exit_code, steps, continued
+
+
+def xdotool(*arguments):
+    result = subprocess.run(["xdotool"] + [str(a) for a in arguments], capture_output=True, text=True)
+    return result.stdout.split()
+
+
+def wait_for_window(title, seconds=90, skip=None):
+    """The visible window of that title other than skip; its loop is given a
+    moment to take the focus and start its timer."""
+    end = time.time() + seconds
+    while time.time() < end:
+        found = [w for w in xdotool("search", "--onlyvisible", "--name", "^%s$" % re.escape(title)) if w != skip]
+        if found:
+            time.sleep(1)
+            return found[0]
+        time.sleep(0.2)
+    return None
+
+
+def geometry(window):
+    values = dict(item.split("=") for item in subprocess.run(
+        ["xdotool", "getwindowgeometry", "--shell", window], capture_output=True, text=True).stdout.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def press(window, *keys):
+    xdotool("windowfocus", window)
+    time.sleep(0.3)
+    for key in keys:
+        xdotool("key", key)
+        time.sleep(0.3)
+
+
+def escape(window, title):
+    press(window, "Escape")
+    return {}
+
+
+def tab_enter_then_tab_click(window, title):
+    """Shift+Tab from the focused continue button reaches the show button;
+    Enter opens the dialog again with the report, which is 474 pixels
+    taller; a click on its second tab, then Escape."""
+    before = geometry(window)
+    press(window, "shift+Tab", "Return")
+    again = wait_for_window(title, skip=window)
+    after = geometry(again) if again else (0, 0, 0, 0)
+    # The second tab sits right of the first in the tab row below the buttons.
+    x, y = after[0] + 100, after[1] + after[3] - 474 + 8
+    xdotool("mousemove", x, y, "click", 1)
+    time.sleep(1)
+    if again:
+        press(again, "Escape")
+    return {"reopened taller": after[3] - before[3] >= 474}
+
+
+DIALOG_SCENARIOS = [
+    DialogScenario("dialog-escape", "event-handler", 0, escape, True),
+    # Continue is disabled; Escape closes the program.
+    DialogScenario("dialog-cannot-continue", "access-violation", 1, escape, False),
+    DialogScenario("dialog-show-report", "event-handler", 0, tab_enter_then_tab_click, True),
+]
+
+
+def check_dialog_scenario(exe, wine_run, d, check):
+    if shutil.which("xdotool") is None or not os.environ.get("DISPLAY"):
+        check(d.name, "xdotool and a display", False, "xdotool or DISPLAY missing")
+        return
+    directory = tempfile.mkdtemp(prefix="crash-" + d.name + "-")
+    target = os.path.join(directory, os.path.basename(exe))
+    shutil.copy(exe, target)
+    title = os.path.basename(exe)
+    process = subprocess.Popen([os.path.abspath(wine_run), target, "/crashtest:" + d.crash, "/dialog"], cwd=directory,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    findings = {}
+    try:
+        window = wait_for_window(title)
+        if check(d.name, "dialog shown", window is not None, "no window named %s" % title):
+            findings = d.steps(window, title)
+        exit_code = process.wait(timeout=120)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        exit_code = None
+    log = open(os.path.join(directory, "crashtest.log"), encoding="cp1252").read() \
+        if os.path.exists(os.path.join(directory, "crashtest.log")) else ""
+    shutil.rmtree(directory, ignore_errors=True)
+    check(d.name, "exit code", exit_code == d.exit_code, "exit code %s, expected %s" % (exit_code, d.exit_code))
+    check(d.name, "outcome", ("survived" in log) == d.continued, "log: %r" % log)
+    for name, ok in findings.items():
+        check(d.name, name, ok, "not so")
+
+
 def answer_crashes_without_a_debugger(wine_run):
     """A crash that escapes every handler (a fault after the reporter has
     gone, during the process's exit) starts Wine's debugger, which waits for
@@ -242,6 +340,9 @@ def main():
     for scenario in SCENARIOS:
         if scenario.name in MERGED and (scenario.name in wanted or not wanted):
             check_merged_across_processes(exe, wine_run, scenario, check)
+    for scenario in DIALOG_SCENARIOS:
+        if scenario.name in wanted or not wanted:
+            check_dialog_scenario(exe, wine_run, scenario, check)
 
     return write_junit(report, "crash_scenarios", "CrashScenarios", cases)
 
