@@ -82,7 +82,7 @@ TAssistantFormResult TAssistantFormWindow::ShowModal(HWND owner) {
       Leave(afrCancel);
       break;
     }
-    if (IsDialogMessageA(FWindow, &message)) continue;
+    if (TabOutOfMemo(message) || IsDialogMessageA(FWindow, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
@@ -90,6 +90,17 @@ TAssistantFormResult TAssistantFormWindow::ShowModal(HWND owner) {
   DestroyWindow(FWindow);
   FWindow = nullptr;
   return FForm.Result;
+}
+
+bool TAssistantFormWindow::TabOutOfMemo(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || GetParent(message.hwnd) != FWindow) return false;
+  if (!(GetWindowLongA(message.hwnd, GWL_STYLE) & ES_MULTILINE)) return false;
+  char className[8] = "";
+  GetClassNameA(message.hwnd, className, sizeof className);
+  if (lstrcmpiA(className, "EDIT") != 0) return false;
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  if (HWND next = GetNextDlgTabItem(FWindow, message.hwnd, backwards)) SetFocus(next);
+  return true;
 }
 
 void TAssistantFormWindow::Create(HWND owner) {
@@ -110,16 +121,19 @@ void TAssistantFormWindow::Create(HWND owner) {
   top += kHeadlineHeight + kGap;
   for (std::size_t i = 0; i < FForm.Items.size(); ++i) top = CreateItem(i, top, inner);
 
-  // The visible buttons from the right: Cancel, Skip, Continue.
+  // The visible buttons in a row at the right, created in tab order.
   top += kGap * 2;
-  int right = kMargin + inner;
-  for (const char* name : {"CancelBtn", "SkipBtn", "ContinueBtn"}) {
+  const char* const names[] = {"ContinueBtn", "SkipBtn", "CancelBtn"};
+  int visible = 0;
+  for (const char* name : names) visible += FForm.Item(name)->Visible ? 1 : 0;
+  int left = kMargin + inner - visible * kButtonWidth - (visible - 1) * kGap * 2;
+  for (const char* name : names) {
     const TAssistantFormItem* button = FForm.Item(name);
     if (!button->Visible) continue;
     const DWORD kind = ButtonId(name) == kContinueId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     CreateControl("BUTTON", button->Caption, kind | WS_TABSTOP, ButtonId(name),
-                  {right - kButtonWidth, top, right, top + kButtonHeight});
-    right -= kButtonWidth + kGap * 2;
+                  {left, top, left + kButtonWidth, top + kButtonHeight});
+    left += kButtonWidth + kGap * 2;
   }
   top += kButtonHeight + kMargin;
 

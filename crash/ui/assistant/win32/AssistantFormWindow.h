@@ -38,6 +38,9 @@ class TAssistantFormWindow : public IAssistantFormView {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Create(HWND owner);
+  // Tab in a memo moves on to the next control, as everywhere else in the
+  // form, instead of typing a tab character.
+  bool TabOutOfMemo(const MSG& message);
   int CreateItem(std::size_t index, int top, int width);
   HWND CreateControl(const char* className, const std::string& text, DWORD style, int id, RECT bounds);
   void Command(int id, int code);

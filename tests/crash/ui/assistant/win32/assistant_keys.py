@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Drives the send assistant with real keys, as a person would.
+
+    assistant_keys.py DRIVER_EXE WINE_RUN SCREENSHOT_DIR
+
+Starts the driver inside Wine's virtual desktop, types into the contact form
+through xdotool (a name, Tab, an address without "." after its "@", Enter,
+then the rest of the address, Enter), fills in the details form (text, Tab
+to Continue, Enter), and checks what the driver reports. A screenshot of
+the contact form is saved into SCREENSHOT_DIR. Exits non-zero on a failure."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+driver, wine_run, shots = sys.argv[1:4]
+os.makedirs(shots, exist_ok=True)
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAILED:", what)
+
+
+def lines(path):
+    try:
+        with open(path) as f:
+            return [line.rstrip("\n") for line in f]
+    except OSError:
+        return []
+
+
+def wait_for(path, line, seconds=120):
+    """Waits until the driver wrote the line; False when it never did."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if line in lines(path):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+def keys(*names):
+    xdotool("key", "--delay", "50", *names)
+
+
+def type_text(text):
+    xdotool("type", "--delay", "50", text)
+
+
+with tempfile.TemporaryDirectory() as work:
+    out = os.path.join(work, "assistant.txt")
+    desktop = "assistantkeys"
+    program = subprocess.Popen([wine_run, "explorer", f"/desktop={desktop},1024x768", driver,
+                                "Z:" + out.replace("/", "\\")],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        if not wait_for(out, "form Contact Information"):
+            sys.exit("the contact form was not shown")
+        window = subprocess.run(["xdotool", "search", "--sync", "--name", desktop],
+                                capture_output=True, text=True, check=True).stdout.split()[0]
+        xdotool("windowfocus", "--sync", window)
+        time.sleep(0.5)  # let the focus settle before typing
+        type_text("Anna Smith")
+        keys("Tab")
+        type_text("anna@example")
+        keys("Return")  # Continue is still disabled: nothing happens
+        type_text(".org")
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", "root", os.path.join(shots, "contact-form.png")], check=False)
+        keys("Return")
+        if not wait_for(out, "form Error Details", 60):
+            sys.exit("the details form was not shown: " + repr(lines(out)))
+        time.sleep(0.5)
+        type_text("It failed.")
+        keys("Tab", "Return")
+        if not wait_for(out, "end", 60):
+            sys.exit("the assistant did not finish: " + repr(lines(out)))
+        report = lines(out)
+        print("\n".join(report))
+        check("result 1" in report, "the assistant finished")
+        check("header contact name=Anna Smith" in report, "the name is a header field")
+        check("header contact email=anna@example.org" in report, "the whole address, typed after the refused Enter")
+        check("section error details=It failed." in report, "the details are a section of their own")
+        check("sender Anna Smith <anna@example.org>" in report, "the sender is name and address")
+        check(report.count("form Contact Information") == 1, "the contact form was shown once")
+    finally:
+        program.wait(timeout=60) if program.poll() is None and os.path.exists(out) and "end" in lines(out) else None
+        if program.poll() is None:
+            program.kill()
+
+if failures:
+    sys.exit(f"{len(failures)} failed")
+print("all passed")
