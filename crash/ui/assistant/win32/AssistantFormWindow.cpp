@@ -193,10 +193,12 @@ HWND TAssistantFormWindow::CreateControl(const char* className, const std::strin
 void TAssistantFormWindow::SetImage(const std::string& name, void* bitmap) {
   for (std::size_t i = 0; i < FForm.Items.size(); ++i) {
     if (FForm.Items[i].Kind != TAssistantItemKind::Image || FForm.Items[i].Name != name) continue;
-    FImages[i].Reset(static_cast<HBITMAP>(bitmap));
+    // The control lets go of the old bitmap before it is deleted.
+    TGdiObject<HBITMAP> next(static_cast<HBITMAP>(bitmap));
     if (FWindow)
       SendMessageA(Control(kFirstItemId + static_cast<int>(i)), STM_SETIMAGE, IMAGE_BITMAP,
-                   reinterpret_cast<LPARAM>(FImages[i].Get()));
+                   reinterpret_cast<LPARAM>(next.Get()));
+    FImages[i] = std::move(next);
   }
 }
 
