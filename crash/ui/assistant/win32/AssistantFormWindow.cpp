@@ -161,8 +161,7 @@ int TAssistantFormWindow::CreateItem(std::size_t index, int top, int width) {
       const int height = memo ? item.Lines * kMemoLineHeight + 8 : kEditHeight;
       const DWORD style = WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL |
                           (memo ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL : 0);
-      HWND edit = CreateControl("EDIT", item.Text, style, id, {kMargin, top, kMargin + width, top + height});
-      SetWindowLongPtrA(edit, GWL_EXSTYLE, GetWindowLongPtrA(edit, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+      CreateControl("EDIT", item.Text, style, id, {kMargin, top, kMargin + width, top + height});
       return top + height + kGap;
     }
     case TAssistantItemKind::CheckBox:
@@ -173,8 +172,7 @@ int TAssistantFormWindow::CreateItem(std::size_t index, int top, int width) {
       const int imageWidth = std::min(item.Width > 0 ? item.Width : kDefaultImageWidth, width);
       const int imageHeight = item.Height > 0 ? item.Height : kDefaultImageHeight;
       const DWORD style = SS_BITMAP | SS_CENTERIMAGE | (item.Clickable ? SS_NOTIFY : 0) | (item.Border ? WS_BORDER : 0);
-      HWND image = CreateControl("STATIC", "", style, id, {kMargin, top, kMargin + imageWidth, top + imageHeight});
-      if (item.Clickable) SetClassLongPtrA(image, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND))));
+      CreateControl("STATIC", "", style, id, {kMargin, top, kMargin + imageWidth, top + imageHeight});
       return top + imageHeight + kGap;
     }
   }
@@ -256,9 +254,22 @@ LRESULT TAssistantFormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
       Call(aaChanged, nullptr);
       return 0;
+    case WM_SETCURSOR:
+      if (OverClickableImage(reinterpret_cast<HWND>(wParam))) {
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      return DefWindowProcA(FWindow, message, wParam, lParam);
     default:
       return DefWindowProcA(FWindow, message, wParam, lParam);
   }
+}
+
+bool TAssistantFormWindow::OverClickableImage(HWND control) const {
+  const int index = GetDlgCtrlID(control) - kFirstItemId;
+  if (GetParent(control) != FWindow || index < 0 || index >= static_cast<int>(FForm.Items.size())) return false;
+  const TAssistantFormItem& item = FForm.Items[static_cast<std::size_t>(index)];
+  return item.Kind == TAssistantItemKind::Image && item.Clickable && item.Enabled;
 }
 
 void TAssistantFormWindow::Command(int id, int code) {

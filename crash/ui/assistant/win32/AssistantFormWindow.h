@@ -44,6 +44,8 @@ class TAssistantFormWindow : public IAssistantFormView {
   int CreateItem(std::size_t index, int top, int width);
   HWND CreateControl(const char* className, const std::string& text, DWORD style, int id, RECT bounds);
   void Command(int id, int code);
+  // A clickable image shows the hand cursor.
+  bool OverClickableImage(HWND control) const;
   void ItemChanged(std::size_t index, int code);
   void Leave(TAssistantFormResult result);
   void Call(TAssistantAction action, TAssistantFormItem* item);

@@ -1,4 +1,5 @@
-// Runs this build's send assistant for a made-up exception, so that a test
+// Runs this build's send assistant for a made-up exception with a
+// screenshot, so that a test
 // can drive its forms with real keys from outside. Writes to the file named
 // by its argument one line "form <headline>" whenever a form is shown, and
 // at the end the result, the report's fields and the sender.
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "crash/image/win32/Screenshot.h"
 #include "crash/ui/assistant/win32/AssistantRunner.h"
 #include "tests/crash/ui/assistant/win32/AssistantTestSupport.h"
 
@@ -52,6 +54,10 @@ void WatchForms(const std::atomic<bool>& done) {
 int main(int argc, char** argv) {
   if (argc != 2 || !(gOutput = std::fopen(argv[1], "w"))) return 2;
   auto exception = MakeTestException();
+  // With a screenshot the send assistant ends with the screenshot form.
+  exception->SetScrShotDepth(4);
+  exception->SetAttachScreenshot(true);
+  exception->SetScreenshot(Screenshot(false));
   std::atomic<bool> done{false};
   std::thread watcher(WatchForms, std::cref(done));
   const int result = RunSendAssistant(nullptr, *exception);
@@ -61,6 +67,7 @@ int main(int argc, char** argv) {
   for (const auto& [name, content] : exception->Header().Items()) Say("header " + name + "=" + OneLine(content));
   for (const auto& [name, content] : exception->Sections().Items()) Say("section " + name + "=" + OneLine(content));
   Say("sender " + exception->MailFrom());
+  Say(std::string("attach ") + (exception->AttachScreenshot() ? "yes" : "no"));
   Say("end");
   std::fclose(gOutput);
   return 0;

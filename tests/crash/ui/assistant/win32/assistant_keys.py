@@ -6,8 +6,9 @@
 Starts the driver inside Wine's virtual desktop, types into the contact form
 through xdotool (a name, Tab, an address without "." after its "@", Enter,
 then the rest of the address, Enter), fills in the details form (text, Tab
-to Continue, Enter), and checks what the driver reports. A screenshot of
-the contact form is saved into SCREENSHOT_DIR. Exits non-zero on a failure."""
+to Continue, Enter), presses the focused Continue of the screenshot form,
+and checks what the driver reports. Screenshots of the three forms are saved
+into SCREENSHOT_DIR. Exits non-zero on a failure."""
 import os
 import subprocess
 import sys
@@ -80,7 +81,14 @@ with tempfile.TemporaryDirectory() as work:
             sys.exit("the details form was not shown: " + repr(lines(out)))
         time.sleep(0.5)
         type_text("It failed.")
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", "root", os.path.join(shots, "details-form.png")], check=False)
         keys("Tab", "Return")
+        if not wait_for(out, "form Screenshot Configuration", 60):
+            sys.exit("the screenshot form was not shown: " + repr(lines(out)))
+        time.sleep(0.5)
+        subprocess.run(["import", "-window", "root", os.path.join(shots, "screenshot-form.png")], check=False)
+        keys("space")  # the focus starts on Continue
         if not wait_for(out, "end", 60):
             sys.exit("the assistant did not finish: " + repr(lines(out)))
         report = lines(out)
@@ -91,6 +99,7 @@ with tempfile.TemporaryDirectory() as work:
         check("section error details=It failed." in report, "the details are a section of their own")
         check("sender Anna Smith <anna@example.org>" in report, "the sender is name and address")
         check(report.count("form Contact Information") == 1, "the contact form was shown once")
+        check("attach yes" in report, "the screenshot stays attached")
     finally:
         # A driver left waiting cancels its forms after two minutes and ends.
         try:
