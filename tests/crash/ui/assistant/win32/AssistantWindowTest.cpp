@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -47,11 +48,20 @@ class AssistantWindowTest : public ::testing::Test {
     ForgetContact();
   }
 
-  void Start(TIMEException& exception, const std::string& name = "SendAssistant") {
+  // withParent: the assistant's thread first makes a window of its own to
+  // stand for the dialog (in parent), destroyed when the assistant ends.
+  void Start(TIMEException& exception, const std::string& name = "SendAssistant", bool withParent = false) {
     std::promise<int> promise;
     result = promise.get_future();
-    running = std::thread([&exception, name, promise = std::move(promise)]() mutable {
-      promise.set_value(RunAssistant(name, nullptr, exception));
+    running = std::thread([this, &exception, name, withParent, promise = std::move(promise)]() mutable {
+      HWND owner = withParent ? CreateWindowExA(0, "STATIC", "dialog", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
+                                                nullptr, GetModuleHandleA(nullptr), nullptr)
+                              : nullptr;
+      parent = owner;
+      const int value = RunAssistant(name, owner, exception);
+      parentEnabledAfter = owner && IsWindowEnabled(owner);
+      if (owner) DestroyWindow(owner);
+      promise.set_value(value);
     });
   }
 
@@ -100,6 +110,8 @@ class AssistantWindowTest : public ::testing::Test {
 
   std::thread running;
   std::future<int> result;
+  std::atomic<HWND> parent{nullptr};
+  bool parentEnabledAfter = false;
 };
 
 TEST_F(AssistantWindowTest, AnUnknownAssistantFallsBackToTheDialog) {
@@ -163,6 +175,19 @@ TEST_F(AssistantWindowTest, FinishedAssistantPutsItsFieldsIntoTheReport) {
   EXPECT_EQ(exception->FormCache().Get("NameEdit"), "Anna Smith");
   EXPECT_EQ(exception->FormCache().Get("MemCheck"), "-");
   EXPECT_EQ(exception->FormCache().Get("DetailsMemo"), "Pressed DeCompress.\r\nThen it failed.");
+}
+
+TEST_F(AssistantWindowTest, ParentIsDisabledWhileTheFormsAreShown) {
+  auto exception = MakeTestException();
+  Start(*exception, "SendAssistant", true);
+  HWND contact = Await(kContactHeadline);
+  ASSERT_NE(contact, nullptr);
+  ASSERT_NE(parent.load(), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(parent.load()));
+  EXPECT_EQ(GetWindow(contact, GW_OWNER), parent.load());
+  Press(contact, kCancel);
+  EXPECT_EQ(Finish(), 3);
+  EXPECT_TRUE(parentEnabledAfter);
 }
 
 TEST_F(AssistantWindowTest, SkippedFormAddsNothingAndWithoutNameTheSenderStays) {
