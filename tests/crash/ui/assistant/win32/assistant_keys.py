@@ -7,8 +7,8 @@ Starts the driver inside Wine's virtual desktop, types into the contact form
 through xdotool (a name, Tab, an address without "." after its "@", Enter,
 then the rest of the address, Enter), fills in the details form (text, Tab
 to Continue, Enter), presses the focused Continue of the screenshot form,
-and checks what the driver reports. Screenshots of the three forms are saved
-into SCREENSHOT_DIR. Exits non-zero on a failure."""
+and checks what the driver reports; then once more, pressing Escape on the
+contact form. Screenshots of the three forms are saved into SCREENSHOT_DIR. Exits non-zero on a failure."""
 import os
 import subprocess
 import sys
@@ -56,8 +56,10 @@ def type_text(text):
     xdotool("type", "--delay", "50", text)
 
 
-with tempfile.TemporaryDirectory() as work:
-    out = os.path.join(work, "assistant.txt")
+def run_driver(work, scenario):
+    """Starts the driver in the virtual desktop, runs scenario(out) once the
+    contact form is shown, and returns the driver's report lines."""
+    out = os.path.join(work, scenario.__name__ + ".txt")
     desktop = "assistantkeys"
     program = subprocess.Popen([wine_run, "explorer", f"/desktop={desktop},1024x768", driver,
                                 "Z:" + out.replace("/", "\\")],
@@ -69,43 +71,62 @@ with tempfile.TemporaryDirectory() as work:
                                 capture_output=True, text=True, check=True).stdout.split()[0]
         xdotool("windowfocus", "--sync", window)
         time.sleep(0.5)  # let the focus settle before typing
-        type_text("Anna Smith")
-        keys("Tab")
-        type_text("anna@example")
-        keys("Return")  # Continue is still disabled: nothing happens
-        type_text(".org")
-        time.sleep(0.5)
-        subprocess.run(["import", "-window", "root", os.path.join(shots, "contact-form.png")], check=False)
-        keys("Return")
-        if not wait_for(out, "form Error Details", 60):
-            sys.exit("the details form was not shown: " + repr(lines(out)))
-        time.sleep(0.5)
-        type_text("It failed.")
-        time.sleep(0.5)
-        subprocess.run(["import", "-window", "root", os.path.join(shots, "details-form.png")], check=False)
-        keys("Tab", "Return")
-        if not wait_for(out, "form Screenshot Configuration", 60):
-            sys.exit("the screenshot form was not shown: " + repr(lines(out)))
-        time.sleep(0.5)
-        subprocess.run(["import", "-window", "root", os.path.join(shots, "screenshot-form.png")], check=False)
-        keys("space")  # the focus starts on Continue
+        scenario(out)
         if not wait_for(out, "end", 60):
             sys.exit("the assistant did not finish: " + repr(lines(out)))
         report = lines(out)
         print("\n".join(report))
-        check("result 1" in report, "the assistant finished")
-        check("header contact name=Anna Smith" in report, "the name is a header field")
-        check("header contact email=anna@example.org" in report, "the whole address, typed after the refused Enter")
-        check("section error details=It failed." in report, "the details are a section of their own")
-        check("sender Anna Smith <anna@example.org>" in report, "the sender is name and address")
-        check(report.count("form Contact Information") == 1, "the contact form was shown once")
-        check("attach yes" in report, "the screenshot stays attached")
+        return report
     finally:
         # A driver left waiting cancels its forms after two minutes and ends.
         try:
             program.wait(timeout=150)
         except subprocess.TimeoutExpired:
             program.kill()
+
+
+def fill_in_every_form(out):
+    type_text("Anna Smith")
+    keys("Tab")
+    type_text("anna@example")
+    keys("Return")  # Continue is still disabled: nothing happens
+    type_text(".org")
+    time.sleep(0.5)
+    subprocess.run(["import", "-window", "root", os.path.join(shots, "contact-form.png")], check=False)
+    keys("Return")
+    if not wait_for(out, "form Error Details", 60):
+        sys.exit("the details form was not shown: " + repr(lines(out)))
+    time.sleep(0.5)
+    type_text("It failed.")
+    time.sleep(0.5)
+    subprocess.run(["import", "-window", "root", os.path.join(shots, "details-form.png")], check=False)
+    keys("Tab", "Return")
+    if not wait_for(out, "form Screenshot Configuration", 60):
+        sys.exit("the screenshot form was not shown: " + repr(lines(out)))
+    time.sleep(0.5)
+    subprocess.run(["import", "-window", "root", os.path.join(shots, "screenshot-form.png")], check=False)
+    keys("space")  # the focus starts on Continue
+
+
+def escape_at_once(out):
+    type_text("Anna Smith")
+    keys("Escape")
+
+
+with tempfile.TemporaryDirectory() as work:
+    report = run_driver(work, fill_in_every_form)
+    check("result 1" in report, "the assistant finished")
+    check("header contact name=Anna Smith" in report, "the name is a header field")
+    check("header contact email=anna@example.org" in report, "the whole address, typed after the refused Enter")
+    check("section error details=It failed." in report, "the details are a section of their own")
+    check("sender Anna Smith <anna@example.org>" in report, "the sender is name and address")
+    check(report.count("form Contact Information") == 1, "the contact form was shown once")
+    check("attach yes" in report, "the screenshot stays attached")
+
+    report = run_driver(work, escape_at_once)
+    check("result 3" in report, "Escape cancels the assistant")
+    check(not any(line.startswith("header contact") for line in report), "a cancelled assistant adds no fields")
+    check("sender " in report, "a cancelled assistant sets no sender")
 
 if failures:
     sys.exit(f"{len(failures)} failed")
