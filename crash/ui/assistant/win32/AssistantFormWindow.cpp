@@ -69,6 +69,11 @@ TAssistantFormResult TAssistantFormWindow::ShowModal(HWND owner) {
   FForm.Result = afrNone;
   FDone = false;
   Create(owner);
+  if (!FWindow) {
+    // Without a window nothing can be asked: as if the user cancelled.
+    FForm.Result = afrCancel;
+    return FForm.Result;
+  }
   Call(aaShow, nullptr);
   if (FForm.Timer > 0) SetTimer(FWindow, 1, static_cast<UINT>(FForm.Timer), nullptr);
   ShowWindow(FWindow, SW_SHOW);
@@ -111,12 +116,14 @@ void TAssistantFormWindow::Create(HWND owner) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   FWindow = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClassName, FTitle.c_str(),
                             style, 0, 0, width, 100, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!FWindow) return;
   SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(FWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 
   const int inner = width - 2 * kMargin;
   int top = kMargin;
-  HWND headline = CreateControl("STATIC", FForm.Message, SS_LEFT, kHeadlineId, {kMargin, top, kMargin + inner, top + kHeadlineHeight});
+  HWND headline = CreateControl("STATIC", FForm.Message, SS_LEFT, kHeadlineId,
+                                {kMargin, top, kMargin + inner, top + kHeadlineHeight});
   SendMessageA(headline, WM_SETFONT, reinterpret_cast<WPARAM>(FBoldFont.Get()), FALSE);
   top += kHeadlineHeight + kGap;
   for (std::size_t i = 0; i < FForm.Items.size(); ++i) top = CreateItem(i, top, inner);
@@ -142,7 +149,8 @@ void TAssistantFormWindow::Create(HWND owner) {
   const int frameWidth = frame.right - frame.left;
   const int frameHeight = frame.bottom - frame.top;
   SetWindowPos(FWindow, nullptr, (GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth, frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+               (GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2, frameWidth, frameHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   ShowItems();
 }
 
@@ -213,9 +221,9 @@ void TAssistantFormWindow::ShowItems() {
       SendMessageA(control, BM_SETCHECK, item.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (item.Kind == TAssistantItemKind::Image && FImages[i])
       SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(FImages[i].Get()));
-    const bool enabled = item.Enabled && (ButtonId(item.Name) != kContinueId || item.Kind != TAssistantItemKind::Button ||
-                                          ContinueAllowed(FForm));
-    EnableWindow(control, enabled);
+    const bool heldBack =
+        item.Kind == TAssistantItemKind::Button && ButtonId(item.Name) == kContinueId && !ContinueAllowed(FForm);
+    EnableWindow(control, item.Enabled && !heldBack);
   }
   FShowing = false;
 }
@@ -313,7 +321,12 @@ void TAssistantFormWindow::Leave(TAssistantFormResult result) {
 void TAssistantFormWindow::Call(TAssistantAction action, TAssistantFormItem* item) {
   if (FHandler) {
     TAssistantFormCall call{FForm, action, item, FException, *this};
-    FHandler(call);
+    // A handler that fails is left out from then on; the form itself goes on.
+    try {
+      FHandler(call);
+    } catch (...) {
+      FHandler = nullptr;
+    }
   }
   if (FWindow && action != aaClosed) ShowItems();
 }
