@@ -181,6 +181,10 @@ int TAssistantFormWindow::CreateItem(std::size_t index, int top, int width) {
       const int imageHeight = item.Height > 0 ? item.Height : kDefaultImageHeight;
       const DWORD style = SS_BITMAP | SS_CENTERIMAGE | (item.Clickable ? SS_NOTIFY : 0) | (item.Border ? WS_BORDER : 0);
       CreateControl("STATIC", "", style, id, {kMargin, top, kMargin + imageWidth, top + imageHeight});
+      // A picture the form names itself; a handler may replace it.
+      if (!item.File.empty() && !FImages[index])
+        FImages[index].Reset(static_cast<HBITMAP>(
+            LoadImageA(nullptr, item.File.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
       return top + imageHeight + kGap;
     }
   }
