@@ -19,6 +19,8 @@ constexpr int kButtonHeight = 23;
 constexpr int kDefaultImageWidth = 320;
 constexpr int kDefaultImageHeight = 200;
 constexpr int kMinimumWidth = 300;
+// The background of a coloured edit that still holds Continue back.
+constexpr COLORREF kNeedsInputColour = RGB(255, 228, 225);
 
 void RegisterFormClass() {
   static const ATOM atom = [] {
@@ -112,6 +114,7 @@ void TAssistantFormWindow::Create(HWND owner) {
   RegisterFormClass();
   FFont.Reset(MakeFont(FW_NORMAL));
   FBoldFont.Reset(MakeFont(FW_BOLD));
+  FNeedsInputBrush.Reset(CreateSolidBrush(kNeedsInputColour));
   const int width = std::max(FForm.MinWidth, kMinimumWidth);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   FWindow = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClassName, FTitle.c_str(),
@@ -221,6 +224,7 @@ void TAssistantFormWindow::ShowItems() {
     if (!control) continue;
     if (item.Kind == TAssistantItemKind::Edit && WindowText(control) != item.Text)
       SetWindowTextA(control, item.Text.c_str());
+    if (item.Kind == TAssistantItemKind::Edit && item.Colored) InvalidateRect(control, nullptr, TRUE);
     if (item.Kind == TAssistantItemKind::CheckBox)
       SendMessageA(control, BM_SETCHECK, item.Checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (item.Kind == TAssistantItemKind::Image && FImages[i])
@@ -266,6 +270,12 @@ LRESULT TAssistantFormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
       Call(aaChanged, nullptr);
       return 0;
+    case WM_CTLCOLOREDIT:
+      if (NeedsInput(reinterpret_cast<HWND>(lParam))) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), kNeedsInputColour);
+        return reinterpret_cast<LRESULT>(FNeedsInputBrush.Get());
+      }
+      return DefWindowProcA(FWindow, message, wParam, lParam);
     case WM_SETCURSOR:
       if (OverClickableImage(reinterpret_cast<HWND>(wParam))) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
@@ -275,6 +285,13 @@ LRESULT TAssistantFormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     default:
       return DefWindowProcA(FWindow, message, wParam, lParam);
   }
+}
+
+bool TAssistantFormWindow::NeedsInput(HWND control) const {
+  const int index = GetDlgCtrlID(control) - kFirstItemId;
+  if (GetParent(control) != FWindow || index < 0 || index >= static_cast<int>(FForm.Items.size())) return false;
+  const TAssistantFormItem& item = FForm.Items[static_cast<std::size_t>(index)];
+  return item.Kind == TAssistantItemKind::Edit && item.Colored && !item.Optional && (!item.Valid || item.Text.empty());
 }
 
 bool TAssistantFormWindow::OverClickableImage(HWND control) const {

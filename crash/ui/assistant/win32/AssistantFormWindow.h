@@ -44,6 +44,8 @@ class TAssistantFormWindow : public IAssistantFormView {
   int CreateItem(std::size_t index, int top, int width);
   HWND CreateControl(const char* className, const std::string& text, DWORD style, int id, RECT bounds);
   void Command(int id, int code);
+  // A coloured, required edit that holds Continue back shows it in its background.
+  bool NeedsInput(HWND control) const;
   // A clickable image shows the hand cursor.
   bool OverClickableImage(HWND control) const;
   void ItemChanged(std::size_t index, int code);
@@ -60,6 +62,7 @@ class TAssistantFormWindow : public IAssistantFormView {
   TAssistantFormHandler FHandler;
   HWND FWindow = nullptr;
   TGdiObject<HFONT> FFont, FBoldFont;
+  TGdiObject<HBRUSH> FNeedsInputBrush;
   std::vector<TGdiObject<HBITMAP>> FImages;  // one slot per item
   bool FShowing = false;  // the controls are being set from the items: no change events
   bool FDone = false;

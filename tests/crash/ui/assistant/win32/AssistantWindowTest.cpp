@@ -107,6 +107,16 @@ class AssistantWindowTest : public ::testing::Test {
     Press(form, id);
   }
   static bool Enabled(HWND form, int id) { return IsWindowEnabled(GetDlgItem(form, id)) != FALSE; }
+  // The colour near the right end of an edit, where no text is, once painted.
+  static COLORREF Background(HWND edit) {
+    UpdateWindow(edit);
+    RECT client;
+    GetClientRect(edit, &client);
+    HDC dc = GetDC(edit);
+    const COLORREF colour = GetPixel(dc, client.right - 4, (client.top + client.bottom) / 2);
+    ReleaseDC(edit, dc);
+    return colour;
+  }
 
   std::thread running;
   std::future<int> result;
@@ -138,7 +148,11 @@ TEST_F(AssistantWindowTest, ContinueFollowsThePlausibilityOfTheAddress) {
   for (const auto& t : typed) {
     Type(contact, kEmailEdit, t.Address);
     EXPECT_EQ(Enabled(contact, kContinue), t.Continue) << t.Address;
+    // The coloured address edit shows whether it holds Continue back.
+    EXPECT_EQ(Background(GetDlgItem(contact, kEmailEdit)) == GetSysColor(COLOR_WINDOW), t.Continue) << t.Address;
   }
+  // The optional name never does.
+  EXPECT_EQ(Background(GetDlgItem(contact, kNameEdit)), GetSysColor(COLOR_WINDOW));
   // Continue pressed while disabled (Enter does this) leaves the form shown.
   Type(contact, kEmailEdit, "anna@example");
   Press(contact, kContinue);
