@@ -78,8 +78,12 @@ TAssistantFormResult TAssistantFormWindow::ShowModal(HWND owner) {
   }
   Call(aaShow, nullptr);
   if (FForm.Timer > 0) SetTimer(FWindow, 1, static_cast<UINT>(FForm.Timer), nullptr);
+  // The first control takes the focus when the window is activated, and
+  // whichever had it gets it back on every later activation.
+  FFocused = FirstFocus();
   ShowWindow(FWindow, SW_SHOW);
-  FocusFirst();
+  if (GetActiveWindow() != FWindow) SetActiveWindow(FWindow);
+  Activated(true);
   MSG message;
   while (!FDone) {
     const BOOL got = GetMessageA(&message, nullptr, 0, 0);
@@ -236,14 +240,21 @@ void TAssistantFormWindow::ShowItems() {
   FShowing = false;
 }
 
-void TAssistantFormWindow::FocusFirst() {
+HWND TAssistantFormWindow::FirstFocus() const {
   HWND continueButton = Control(kContinueId);
   const bool toContinue = FForm.FocusContinue || FForm.ActiveControl == "ContinueBtn";
-  if (toContinue && continueButton && IsWindowEnabled(continueButton)) {
-    SetFocus(continueButton);
+  if (toContinue && continueButton && IsWindowEnabled(continueButton)) return continueButton;
+  return GetNextDlgTabItem(FWindow, nullptr, FALSE);
+}
+
+void TAssistantFormWindow::Activated(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(FWindow, focus)) FFocused = focus;
     return;
   }
-  if (HWND first = GetNextDlgTabItem(FWindow, nullptr, FALSE)) SetFocus(first);
+  if (!FFocused || !IsWindow(FFocused) || !IsWindowEnabled(FFocused)) FFocused = FirstFocus();
+  if (FFocused) SetFocus(FFocused);
 }
 
 LRESULT CALLBACK TAssistantFormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -276,6 +287,9 @@ LRESULT TAssistantFormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return reinterpret_cast<LRESULT>(FNeedsInputBrush.Get());
       }
       return DefWindowProcA(FWindow, message, wParam, lParam);
+    case WM_ACTIVATE:
+      Activated(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
     case WM_SETCURSOR:
       if (OverClickableImage(reinterpret_cast<HWND>(wParam))) {
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
@@ -302,7 +316,7 @@ bool TAssistantFormWindow::OverClickableImage(HWND control) const {
 }
 
 void TAssistantFormWindow::Command(int id, int code) {
-  if (FShowing || FDone) return;
+  if (FDone) return;
   switch (id) {
     case kContinueId:
       if (IsWindowEnabled(Control(kContinueId))) Leave(afrContinue);  // Enter with Continue off does nothing
@@ -320,6 +334,7 @@ void TAssistantFormWindow::Command(int id, int code) {
 }
 
 void TAssistantFormWindow::ItemChanged(std::size_t index, int code) {
+  if (FShowing) return;  // the controls are being set from the items
   TAssistantFormItem& item = FForm.Items[index];
   HWND control = Control(kFirstItemId + static_cast<int>(index));
   if (item.Kind == TAssistantItemKind::Edit && code == EN_CHANGE) {

@@ -53,7 +53,9 @@ class TAssistantFormWindow : public IAssistantFormView {
   void Call(TAssistantAction action, TAssistantFormItem* item);
   // The controls from the items: texts, ticks, enabling, Continue's state.
   void ShowItems();
-  void FocusFirst();
+  // The control that takes the focus when the form is first shown.
+  HWND FirstFocus() const;
+  void Activated(bool active);
   HWND Control(int id) const { return GetDlgItem(FWindow, id); }
 
   TAssistantForm& FForm;
@@ -64,6 +66,7 @@ class TAssistantFormWindow : public IAssistantFormView {
   TGdiObject<HFONT> FFont, FBoldFont;
   TGdiObject<HBRUSH> FNeedsInputBrush;
   std::vector<TGdiObject<HBITMAP>> FImages;  // one slot per item
+  HWND FFocused = nullptr;  // the control that had the focus when the form was last active
   bool FShowing = false;  // the controls are being set from the items: no change events
   bool FDone = false;
 };

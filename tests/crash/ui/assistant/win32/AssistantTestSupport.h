@@ -11,6 +11,24 @@
 #include "crash/ui/assistant/win32/AssistantFormWindow.h"
 #include "crash/win32/Win32SettingsEnvironment.h"
 
+// Waits until the condition holds; false when it never does within a minute.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  for (int tries = 0; tries < 6000; ++tries) {
+    if (condition()) return true;
+    Sleep(10);
+  }
+  return condition();
+}
+
+// The control with the focus on the thread of the window.
+inline HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 inline std::unique_ptr<TIMEException> MakeTestException() {
   TWin32SettingsEnvironment& environment = SystemSettingsEnvironment();
   auto settings = SettingsOfModule(environment, environment.ExecutableModule());

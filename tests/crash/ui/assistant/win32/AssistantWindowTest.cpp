@@ -71,7 +71,13 @@ class AssistantWindowTest : public ::testing::Test {
       if (HWND form = FindShownForm(headline)) return form;
       Sleep(10);
     }
-    ADD_FAILURE() << "no form \"" << headline << "\" was shown";
+    std::string forms;
+    for (HWND form = FindWindowExA(nullptr, nullptr, TAssistantFormWindow::kClassName, nullptr); form;
+         form = FindWindowExA(nullptr, form, TAssistantFormWindow::kClassName, nullptr))
+      forms += " \"" + ControlText(GetDlgItem(form, TAssistantFormWindow::kHeadlineId)) +
+               (IsWindowVisible(form) ? "\" shown," : "\" hidden,") +
+               (IsWindowEnabled(GetDlgItem(form, kContinue)) ? " Continue on;" : " Continue off;");
+    ADD_FAILURE() << "no form \"" << headline << "\" was shown; there are:" << forms;
     return nullptr;
   }
 
@@ -102,9 +108,10 @@ class AssistantWindowTest : public ::testing::Test {
   static void Press(HWND form, int id) {
     SendMessageA(form, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(form, id)));
   }
+  // Clicks the check box when its tick differs, as a person would.
   static void Tick(HWND form, int id, bool ticked) {
-    SendMessageA(GetDlgItem(form, id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-    Press(form, id);
+    HWND box = GetDlgItem(form, id);
+    if ((SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != ticked) SendMessageA(box, BM_CLICK, 0, 0);
   }
   static bool Enabled(HWND form, int id) { return IsWindowEnabled(GetDlgItem(form, id)) != FALSE; }
   // The colour near the right end of an edit, where no text is, once painted.
@@ -148,11 +155,15 @@ TEST_F(AssistantWindowTest, ContinueFollowsThePlausibilityOfTheAddress) {
   for (const auto& t : typed) {
     Type(contact, kEmailEdit, t.Address);
     EXPECT_EQ(Enabled(contact, kContinue), t.Continue) << t.Address;
-    // The coloured address edit shows whether it holds Continue back.
-    EXPECT_EQ(Background(GetDlgItem(contact, kEmailEdit)) == GetSysColor(COLOR_WINDOW), t.Continue) << t.Address;
+    // The coloured address edit shows whether it holds Continue back, once repainted.
+    HWND email = GetDlgItem(contact, kEmailEdit);
+    EXPECT_TRUE(Eventually([&] { return (Background(email) == GetSysColor(COLOR_WINDOW)) == t.Continue; }))
+        << t.Address;
   }
   // The optional name never does.
   EXPECT_EQ(Background(GetDlgItem(contact, kNameEdit)), GetSysColor(COLOR_WINDOW));
+  // The first edit has the focus.
+  EXPECT_TRUE(Eventually([&] { return FocusOf(contact) == GetDlgItem(contact, kNameEdit); }));
   // Continue pressed while disabled (Enter does this) leaves the form shown.
   Type(contact, kEmailEdit, "anna@example");
   Press(contact, kContinue);
@@ -266,10 +277,7 @@ TEST_F(AssistantWindowTest, ContactFormRemembersAndForgetsTheUser) {
   EXPECT_EQ(ControlText(GetDlgItem(contact, kEmailEdit)), "anna@example.org");
   EXPECT_EQ(SendMessageA(GetDlgItem(contact, kMemCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_TRUE(Enabled(contact, kContinue));
-  GUITHREADINFO focus{};
-  focus.cbSize = sizeof focus;
-  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(contact, nullptr), &focus));
-  EXPECT_EQ(focus.hwndFocus, GetDlgItem(contact, kContinue));
+  EXPECT_TRUE(Eventually([&] { return FocusOf(contact) == GetDlgItem(contact, kContinue); }));
   Tick(contact, kMemCheck, false);
   Press(contact, kContinue);
   Press(Await(kDetailsHeadline), kCancel);
@@ -301,10 +309,7 @@ TEST_F(AssistantWindowTest, FormCacheFillsTheFormsOfTheNextShowing) {
   ASSERT_NE(details, nullptr);
   EXPECT_EQ(ControlText(GetDlgItem(details, kDetailsMemo)), "first time");
   // Every item of the details form came from the cache: Continue has the focus.
-  GUITHREADINFO focus{};
-  focus.cbSize = sizeof focus;
-  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(details, nullptr), &focus));
-  EXPECT_EQ(focus.hwndFocus, GetDlgItem(details, kContinue));
+  EXPECT_TRUE(Eventually([&] { return FocusOf(details) == GetDlgItem(details, kContinue); }));
   Press(details, kContinue);
   EXPECT_EQ(Finish(), 1);
 }

@@ -60,16 +60,6 @@ int LineCount(const std::string& file) {
   return count;
 }
 
-// Waits until the condition holds; false when it never does within a minute.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  for (int tries = 0; tries < 6000; ++tries) {
-    if (condition()) return true;
-    Sleep(10);
-  }
-  return condition();
-}
-
 std::uint32_t PixelAt(const TIMEException& exception, int x, int y) {
   auto picture = std::static_pointer_cast<TINVBitmap>(exception.Screenshot());
   const std::uint8_t* pixel = picture->Pixels().Row(y) + x * 4;
@@ -115,10 +105,8 @@ TEST(ScreenshotFormTest, EditedPictureComesBackAndTheTickDecidesTheAttachment) {
 
   EXPECT_EQ(SendMessageA(GetDlgItem(form, kAttachCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_NE(SendMessageA(GetDlgItem(form, kScreenshotImage), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-  GUITHREADINFO focus{};
-  focus.cbSize = sizeof focus;
-  ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &focus));
-  EXPECT_EQ(focus.hwndFocus, GetDlgItem(form, TAssistantFormWindow::kContinueId));
+  HWND continueButton = GetDlgItem(form, TAssistantFormWindow::kContinueId);
+  EXPECT_TRUE(Eventually([&] { return FocusOf(form) == continueButton; }));
 
   // Two clicks while the editor runs start it once.
   const std::string file = ReporterTempDirectory() + "screenShot.bmp";
@@ -134,8 +122,7 @@ TEST(ScreenshotFormTest, EditedPictureComesBackAndTheTickDecidesTheAttachment) {
   Press(form, kScreenshotImage, STN_CLICKED);
   EXPECT_TRUE(Eventually([&] { return LineCount(log) == 2; }));
 
-  SendMessageA(GetDlgItem(form, kAttachCheck), BM_SETCHECK, BST_UNCHECKED, 0);
-  Press(form, kAttachCheck);
+  SendMessageA(GetDlgItem(form, kAttachCheck), BM_CLICK, 0, 0);
   Press(form, TAssistantFormWindow::kContinueId);
   running.join();
   EXPECT_EQ(result.get(), 1);
