@@ -63,6 +63,12 @@ std::string TSettingsStreamReader::ReadString() {
   }
 }
 
+std::string TSettingsStreamReader::ReadIdent() {
+  const std::uint8_t type = ReadByte();
+  if (type != svIdent) WrongType(type, "an identifier");
+  return ReadShortString();
+}
+
 const unsigned char* TSettingsStreamReader::Take(std::size_t count) {
   if (count > FBytes.size() - FPosition) throw TSettingsStreamError("unexpected end of stream");
   const auto* start = reinterpret_cast<const unsigned char*>(FBytes.data()) + FPosition;

@@ -22,6 +22,7 @@ enum TSettingsValueType : std::uint8_t {
   svInt16 = 3,
   svInt32 = 4,
   svString = 6,
+  svIdent = 7,
   svFalse = 8,
   svTrue = 9,
   svLString = 12,
@@ -44,6 +45,8 @@ class TSettingsStreamReader {
   bool ReadBoolean();
   // A short, long or wide string; a wide one in the system code page.
   std::string ReadString();
+  // An identifier (an enumeration's value name).
+  std::string ReadIdent();
 
  private:
   const unsigned char* Take(std::size_t count);

@@ -83,6 +83,13 @@ const std::map<std::string, Units>& AllowedArrows() {
       {"crash/ui/dialog/win32",
        with(kPlatformWin32, {"crash", "crash/common", "crash/flow", "crash/report", "crash/report/win32",
                              "crash/ui/dialog", "crash/win32"})},
+      // The assistants and the web-server page: the reporter's own windows
+      // and texts, never the window framework or the control set.
+      {"crash/ui/assistant", {"crash"}},
+      {"crash/ui/assistant/win32",
+       with(kPlatformWin32, {"crash", "crash/common", "crash/flow", "crash/image", "crash/image/win32",
+                             "crash/ui/assistant", "crash/win32"})},
+      {"crash/ui/web", {}},
       {"crash/adapter/win32",
        with(kWin32Base, {"crash", "crash/common", "crash/win32", "crash/flow", "crash/flow/win32",
                          "crash/hooks/win32", "crash/image", "crash/image/win32", "crash/map",
