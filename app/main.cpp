@@ -5,12 +5,14 @@
 
 #include "app/Startup.h"
 #include "crash/adapter/win32/CrashReporter.h"
+#include "crash/ui/dialog/win32/DialogAssistant.h"
 #include "crash/ui/dialog/win32/ExceptionPresenter.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetExceptionPresenter([](TIMEException& exception, IFlowEnvironment& environment) {
     return PresentException(exception, environment);
   });
+  SetActionAssistant(&ProcessDialogAssistant());
   TCrashReporterScope reporter;
   return RunWithFallback(StartRavelin);
 }

@@ -82,7 +82,7 @@ const std::map<std::string, Units>& AllowedArrows() {
       {"crash/ui/dialog", {"crash"}},
       {"crash/ui/dialog/win32",
        with(kPlatformWin32, {"crash", "crash/common", "crash/flow", "crash/report", "crash/report/win32",
-                             "crash/ui/dialog", "crash/win32"})},
+                             "crash/ui/assistant/win32", "crash/ui/dialog", "crash/win32"})},
       // The assistants and the web-server page: the reporter's own windows
       // and texts, never the window framework or the control set.
       {"crash/ui/assistant", {"crash"}},

@@ -41,6 +41,7 @@ namespace {
 class TCrashReporter;
 TCrashReporter* gReporter = nullptr;
 TExceptionPresenter gPresenter;
+IActionAssistant* gAssistant = nullptr;
 
 void ReportThreadFailure(const TThreadFailure& failure) {
   ReportException(ekException, &failure.Exception, 0, nullptr, 0, nullptr, failure.CatchPoint, nullptr, 0, 0,
@@ -76,6 +77,9 @@ class TCrashReporter : public IReportingSide {
  public:
   bool Start();
   void Stop();
+  void SetAssistant(IActionAssistant* assistant) {
+    if (FEnvironment) FEnvironment->SetAssistant(assistant);
+  }
   void SetPresenter(TExceptionPresenter presenter) {
     if (!FEnvironment) return;
     TWin32FlowEnvironment& environment = *FEnvironment;
@@ -161,6 +165,7 @@ void TCrashReporter::StartInterceptions(TIMESettings& settings) {
   FEnvironment = std::make_unique<TWin32FlowEnvironment>(*FServices, TExceptionHistory::Process(), FThreadInfo.get(),
                                                          FMainWindow.get(), FPause.get(), FFreezeWatch.get());
   SetPresenter(gPresenter);
+  FEnvironment->SetAssistant(gAssistant);
   FFlow = std::make_unique<TExceptionFlow>(TExceptionHandlers::Process(), TExceptionHistory::Process());
   if (FHandlerThread.Start([this](const TExceptionRequestRecord& record) { Handle(record); }) && FThreadInfo)
     FThreadInfo->RecordThreadName(FHandlerThread.ThreadId(), "-");
@@ -255,4 +260,9 @@ bool CrashReporterRunning() { return gReporter != nullptr; }
 void SetExceptionPresenter(TExceptionPresenter presenter) {
   gPresenter = presenter;
   if (gReporter != nullptr) gReporter->SetPresenter(std::move(presenter));
+}
+
+void SetActionAssistant(IActionAssistant* assistant) {
+  gAssistant = assistant;
+  if (gReporter != nullptr) gReporter->SetAssistant(assistant);
 }

@@ -9,6 +9,7 @@
 // undoes all of it, in reverse.
 #include <functional>
 
+class IActionAssistant;
 class IFlowEnvironment;
 class TIMEException;
 
@@ -24,6 +25,8 @@ bool CrashReporterRunning();
 // restarting, the clipboard).
 using TExceptionPresenter = std::function<bool(TIMEException&, IFlowEnvironment&)>;
 void SetExceptionPresenter(TExceptionPresenter presenter);
+// The assistant shown before a send, save or print action; null: none.
+void SetActionAssistant(IActionAssistant* assistant);
 
 // Starts the reporter for the lifetime of a scope (WinMain's).
 class TCrashReporterScope {

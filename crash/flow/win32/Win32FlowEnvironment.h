@@ -61,7 +61,9 @@ class TWin32FlowEnvironment : public IFlowEnvironment, private IMainThreadCalls 
   bool SaveSilently(TIMEException& exception) override;
   void ResetFreezeCounter() override;
   IMainThreadCalls& MainThread() override { return *this; }
-  IActionAssistant* Assistant() override { return nullptr; }
+  IActionAssistant* Assistant() override { return FAssistant; }
+  // The assistant shown before an action (none: the step is skipped).
+  void SetAssistant(IActionAssistant* assistant) { FAssistant = assistant; }
 
  private:
   // One report under construction: its build and the thread completing it.
@@ -79,6 +81,7 @@ class TWin32FlowEnvironment : public IFlowEnvironment, private IMainThreadCalls 
   TThreadPause* FPause;
   TFreezeWatch* FFreezeWatch;
   TPresenter FPresenter;
+  IActionAssistant* FAssistant = nullptr;
   std::mutex FJobsLock;
   std::list<std::unique_ptr<TReportJob>> FJobs;
 };

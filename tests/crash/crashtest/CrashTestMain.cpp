@@ -9,6 +9,7 @@
 #include "app/RavelinMain.h"
 #include "app/Startup.h"
 #include "crash/adapter/win32/CrashReporter.h"
+#include "crash/ui/dialog/win32/DialogAssistant.h"
 #include "crash/ui/dialog/win32/ExceptionPresenter.h"
 #include "framework/win32/Application.h"
 #include "tests/crash/crashtest/CrashScenarios.h"
@@ -24,10 +25,12 @@ void StartRavelinWithScenario() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
-  if (commandLine != nullptr && std::strstr(commandLine, "/dialog") != nullptr)
+  if (commandLine != nullptr && std::strstr(commandLine, "/dialog") != nullptr) {
     SetExceptionPresenter([](TIMEException& exception, IFlowEnvironment& environment) {
       return PresentException(exception, environment);
     });
+    SetActionAssistant(&ProcessDialogAssistant());
+  }
   TCrashReporterScope reporter;
   ArmCrashScenario(commandLine != nullptr ? commandLine : "");
   return RunWithFallback(StartRavelinWithScenario);

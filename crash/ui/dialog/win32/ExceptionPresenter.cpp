@@ -3,6 +3,7 @@
 #include "crash/flow/ExceptionHandlers.h"
 #include "crash/flow/ExceptionHistory.h"
 #include "crash/flow/TIMEException.h"
+#include "crash/ui/assistant/win32/AssistantRunner.h"
 #include "crash/ui/dialog/win32/DialogActions.h"
 #include "crash/ui/dialog/win32/ExceptionBox.h"
 
@@ -10,9 +11,13 @@ namespace {
 
 enum TPresentation { kFullDialog = 0, kAssistant = 1, kWithReport = 2, kSimpleBox = 3, kNothing = 4 };
 
-// The assistant of presentation 1; false while no assistant of that name
-// can be shown, which leaves the full dialog.
-bool RunPresentationAssistant(TIMEException& /*exception*/, TDialogActions& /*actions*/) { return false; }
+constexpr int kNoSuchAssistant = -1;
+
+// The assistant of presentation 1, with no window to own it; false when no
+// assistant of that name exists, which leaves the full dialog.
+bool RunPresentationAssistant(TIMEException& exception) {
+  return RunAssistant(exception.AssistantName(), nullptr, exception) != kNoSuchAssistant;
+}
 
 }  // namespace
 
@@ -25,7 +30,7 @@ bool PresentException(TIMEException& exception, IFlowEnvironment& environment, T
   const int presentation = exception.Presentation();
   if (presentation == kNothing) return false;
   TDialogActions actions(exception, environment, handlers, history);
-  if (presentation == kAssistant && RunPresentationAssistant(exception, actions)) return true;
+  if (presentation == kAssistant && RunPresentationAssistant(exception)) return true;
   if (presentation == kWithReport) exception.SetAutoShowBugRep(true);
   bool simple = presentation == kSimpleBox;
   bool first = true;
