@@ -23,6 +23,12 @@ void ReadThrownStack(IStackMemory& memory, const TThrowRecord& thrown, TPrepared
   stack = PrepareStack(memory, bottom, region.End, bottom, false, static_cast<TStackAddress>(thrown.Address));
 }
 
+// The chain noted at the throw, outermost first as a scan lists it: the
+// stack of a throw whose frames a catch block has since reused.
+void NotedThrowStack(const TThrowRecord& thrown, TPreparedStack& stack) {
+  for (unsigned i = thrown.ChainLength; i-- > 0;) stack.push_back({1, thrown.Chain[i]});
+}
+
 }  // namespace
 
 bool TakeRequest(const TExceptionRequestRecord& record, const TIntakeRules& rules, TExceptionRequest& request,
@@ -37,7 +43,10 @@ bool TakeRequest(const TExceptionRequestRecord& record, const TIntakeRules& rule
   const bool known = request.Exception && FindThrowRecord(ThrownObjectOf(request.Exception), thrown);
   request.Address = record.ExceptionAddress != 0 ? record.ExceptionAddress : known ? thrown.Address : 0;
   thrownStack.clear();
-  if (known && raised.ThrowFramesIntact && rules.Memory != nullptr) ReadThrownStack(*rules.Memory, thrown, thrownStack);
+  if (known && raised.ThrowFramesIntact && rules.Memory != nullptr)
+    ReadThrownStack(*rules.Memory, thrown, thrownStack);
+  else if (known && record.ExceptionAddress == 0)
+    NotedThrowStack(thrown, thrownStack);
   request.PreparedStack = !thrownStack.empty() ? &thrownStack : nullptr;
 
   request.CompletionEvent = reinterpret_cast<std::uintptr_t>(record.Event);

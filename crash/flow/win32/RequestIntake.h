@@ -3,7 +3,8 @@
 // undone to stay fixed-size and lock-free is done here. The object of a
 // system exception is made, a quiet abort is recognised, the throw record
 // gives the raising address, and the stack of a throw still in flight is
-// read. Used on the handling thread (or on a blocked reporting thread).
+// read (of a throw already caught, the frame chain noted at the throw is
+// taken). Used on the handling thread (or on a blocked reporting thread).
 #include <windows.h>
 
 #include <exception>

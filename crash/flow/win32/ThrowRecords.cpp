@@ -4,6 +4,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <typeinfo>
 
@@ -17,6 +18,8 @@ struct TSlot {
   std::atomic<const void*> Object{nullptr};
   std::atomic<std::uintptr_t> Address{0};
   std::atomic<std::uintptr_t> FramePointer{0};
+  std::atomic<std::uint32_t> ChainLength{0};
+  std::array<std::atomic<std::uint32_t>, kThrowChainDepth> Chain{};
 };
 
 // The last throws of the process: enough for nested throws and rethrows in
@@ -30,7 +33,32 @@ std::atomic<std::uint32_t> gNext{0};
 // on a thread's first use.
 const DWORD gInFlightSlot = TlsAlloc();
 
-bool TryWrite(TSlot& slot, const void* object, std::uintptr_t address, std::uintptr_t framePointer) {
+// The return addresses of the frame-pointer chain above `framePointer`,
+// innermost first. Each frame is read only when it lies inside the calling
+// thread's committed stack and the chain runs outwards, so a broken chain
+// ends the walk instead of faulting.
+unsigned WalkFrameChain(std::uintptr_t framePointer, std::uint32_t (&chain)[kThrowChainDepth]) {
+  std::uintptr_t low = 0, high = 0;
+  // The thread's stack bounds, straight from its information block (the
+  // header's reader of it trips the compiler's bounds check).
+  asm("movl %%fs:%c2, %0\n\tmovl %%fs:%c3, %1"
+      : "=r"(high), "=r"(low)
+      : "i"(offsetof(NT_TIB, StackBase)), "i"(offsetof(NT_TIB, StackLimit)));
+  unsigned length = 0;
+  std::uintptr_t frame = framePointer;
+  while (length < kThrowChainDepth && frame >= low && frame <= high - 2 * sizeof(std::uintptr_t) &&
+         frame % sizeof(std::uintptr_t) == 0) {
+    const auto* words = reinterpret_cast<const std::uintptr_t*>(frame);
+    // The given frame's own return address is the throw's address.
+    if (frame != framePointer) chain[length++] = static_cast<std::uint32_t>(words[1]);
+    if (words[0] <= frame) break;
+    frame = words[0];
+  }
+  return length;
+}
+
+bool TryWrite(TSlot& slot, const void* object, std::uintptr_t address, std::uintptr_t framePointer,
+              const std::uint32_t (&chain)[kThrowChainDepth], unsigned chainLength) {
   std::uint32_t sequence = slot.Sequence.load(std::memory_order_relaxed);
   if ((sequence & 1) != 0 ||
       !slot.Sequence.compare_exchange_strong(sequence, sequence + 1, std::memory_order_acquire))
@@ -38,6 +66,8 @@ bool TryWrite(TSlot& slot, const void* object, std::uintptr_t address, std::uint
   slot.Object.store(object, std::memory_order_relaxed);
   slot.Address.store(address, std::memory_order_relaxed);
   slot.FramePointer.store(framePointer, std::memory_order_relaxed);
+  slot.ChainLength.store(chainLength, std::memory_order_relaxed);
+  for (unsigned i = 0; i < chainLength; ++i) slot.Chain[i].store(chain[i], std::memory_order_relaxed);
   slot.Sequence.store(sequence + 2, std::memory_order_release);
   return true;
 }
@@ -49,6 +79,9 @@ bool TryRead(const TSlot& slot, const void* object, TThrowRecord& record) {
   TThrowRecord copy;
   copy.Address = slot.Address.load(std::memory_order_relaxed);
   copy.FramePointer = slot.FramePointer.load(std::memory_order_relaxed);
+  copy.ChainLength = slot.ChainLength.load(std::memory_order_relaxed);
+  if (copy.ChainLength > kThrowChainDepth) copy.ChainLength = 0;  // torn: the check below rejects it
+  for (unsigned i = 0; i < copy.ChainLength; ++i) copy.Chain[i] = slot.Chain[i].load(std::memory_order_relaxed);
   std::atomic_thread_fence(std::memory_order_acquire);
   if (!match || slot.Sequence.load(std::memory_order_relaxed) != before) return false;
   record = copy;
@@ -72,10 +105,12 @@ class TInFlight {
 }  // namespace
 
 void RecordThrow(const void* object, std::uintptr_t address, std::uintptr_t framePointer) noexcept {
+  std::uint32_t chain[kThrowChainDepth];
+  const unsigned chainLength = WalkFrameChain(framePointer, chain);
   // Busy slots are skipped; with every slot busy the throw goes unnoted.
   for (std::uint32_t tries = 0; tries < kKeptThrows; ++tries) {
     TSlot& slot = gSlots[gNext.fetch_add(1, std::memory_order_relaxed) % kKeptThrows];
-    if (TryWrite(slot, object, address, framePointer)) return;
+    if (TryWrite(slot, object, address, framePointer, chain, chainLength)) return;
   }
 }
 

@@ -1,7 +1,8 @@
 // The handling thread's half of a request: the object of a system exception
 // is made there, a quiet abort ends the request, the throw ring places an
 // exception caught before its report (also with many threads throwing at
-// once), and a throw already unwound is never read as a stack.
+// once), and a throw already unwound is never read as a stack: its stack is
+// the frame chain noted when it was thrown.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -46,7 +47,7 @@ class TOwnMemory : public IStackMemory {
 
 __attribute__((noinline)) void Thrower(int value) { throw std::runtime_error(std::to_string(value)); }
 
-std::exception_ptr CaughtFromThrower(int value) {
+__attribute__((noinline)) std::exception_ptr CaughtFromThrower(int value) {
   try {
     Thrower(value);
   } catch (...) {
@@ -55,10 +56,11 @@ std::exception_ptr CaughtFromThrower(int value) {
   return nullptr;
 }
 
-bool InsideThrower(std::uintptr_t address) {
-  const auto start = reinterpret_cast<std::uintptr_t>(&Thrower);
+bool Inside(const void* routine, std::uintptr_t address) {
+  const auto start = reinterpret_cast<std::uintptr_t>(routine);
   return address > start && address < start + 256;
 }
+bool InsideThrower(std::uintptr_t address) { return Inside(reinterpret_cast<const void*>(&Thrower), address); }
 
 TIntakeRules Rules(TOwnMemory& memory) {
   TIntakeRules rules;
@@ -114,7 +116,7 @@ TEST(RequestIntake, MakesTheSystemExceptionsObjectAndDropsAQuietAbort) {
   EXPECT_FALSE(TakeRequest(RecordOf(quiet, 0), Rules(memory), request, stack));
 }
 
-TEST(RequestIntake, ACaughtThrowIsPlacedButItsUnwoundStackIsNotRead) {
+TEST(RequestIntake, ACaughtThrowIsPlacedWithTheChainNotedAtTheThrowNotItsUnwoundStack) {
   TOwnMemory memory;
   TRaisedException raised;
   raised.Object = CaughtFromThrower(1);
@@ -123,12 +125,28 @@ TEST(RequestIntake, ACaughtThrowIsPlacedButItsUnwoundStackIsNotRead) {
   TPreparedStack stack;
   ASSERT_TRUE(TakeRequest(RecordOf(raised, 0), Rules(memory), request, stack));
   EXPECT_TRUE(InsideThrower(request.Address)) << std::hex << request.Address;
-  EXPECT_EQ(request.PreparedStack, nullptr);
-  EXPECT_EQ(memory.Reads, 0);
+  EXPECT_EQ(memory.Reads, 0) << "the unwound frames are not read";
+  ASSERT_EQ(request.PreparedStack, &stack);
+  ASSERT_GE(stack.size(), 2u);
+  // Innermost last, as a scan lists it: the thrower's caller, then this test.
+  EXPECT_TRUE(Inside(reinterpret_cast<const void*>(&CaughtFromThrower), stack.back().Address))
+      << std::hex << stack.back().Address;
+  for (const TDAPreStackItem& item : stack) EXPECT_EQ(item.Sure, 1);
 
-  // A given address stays the report's.
+  // A given address stays the report's, and so does the stack at the report.
   ASSERT_TRUE(TakeRequest(RecordOf(raised, 0x402000), Rules(memory), request, stack));
   EXPECT_EQ(request.Address, 0x402000u);
+  EXPECT_EQ(request.PreparedStack, nullptr);
+}
+
+TEST(ThrowRecords, AFramePointerOutsideTheThreadsStackNotesNoChain) {
+  static int notOnTheStack[16];
+  const int object = 0;
+  RecordThrow(&object, 0x401234, reinterpret_cast<std::uintptr_t>(notOnTheStack));
+  TThrowRecord record;
+  ASSERT_TRUE(FindThrowRecord(&object, record));
+  EXPECT_EQ(record.Address, 0x401234u);
+  EXPECT_EQ(record.ChainLength, 0u);
 }
 
 TEST(ThrowRecords, ThreadsThrowingAtOnceFindTheirOwnThrows) {
