@@ -1,6 +1,7 @@
 #pragma once
 // Root of the system's exception classes and the subclasses the lower layers
 // raise. Messages are narrow strings in the system code page.
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -9,16 +10,20 @@ class Exception : public std::exception {
   explicit Exception(std::string message) : FMessage(std::move(message)) {}
   const char* what() const noexcept override { return FMessage.c_str(); }
   const std::string& Message() const { return FMessage; }
+  // A copy that keeps the object's own class, for code that holds an
+  // exception only by reference to this base.
+  virtual std::exception_ptr Clone() const { return std::make_exception_ptr(*this); }
 
  private:
   std::string FMessage;
 };
 
 // Declares a subclass that only carries its own class identity.
-#define RAVELIN_EXCEPTION_CLASS(Name, Base) \
-  class Name : public Base {                \
-   public:                                  \
-    using Base::Base;                       \
+#define RAVELIN_EXCEPTION_CLASS(Name, Base)                                                      \
+  class Name : public Base {                                                                     \
+   public:                                                                                       \
+    using Base::Base;                                                                            \
+    std::exception_ptr Clone() const override { return std::make_exception_ptr(*this); }       \
   }
 
 RAVELIN_EXCEPTION_CLASS(EStringListError, Exception);

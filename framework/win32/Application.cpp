@@ -306,39 +306,3 @@ int TApplication::MessageBox(const WideString& text, const WideString& caption, 
   if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
   return result;
 }
-
-void TApplication::ShowException(const Exception& e) {
-  MessageBox(NarrowToWide(ExceptionDisplayText(e.Message())), FTitle, MB_OK | MB_ICONERROR);
-}
-
-void TApplication::HandleException(TObject* sender) {
-  const std::exception_ptr current = std::current_exception();
-  if (!current) return;
-  try {
-    try {
-      std::rethrow_exception(current);
-    } catch (const EAbort&) {
-    } catch (const Exception& e) {
-      if (OnException)
-        OnException(sender, e);
-      else
-        ShowException(e);
-    } catch (...) {
-      ::ShowException(current);
-    }
-  } catch (...) {
-    // The handling itself failed; there is nobody left to tell.
-  }
-}
-
-void ShowException(const std::exception_ptr& exception) {
-  std::string text = "Unknown exception";
-  try {
-    std::rethrow_exception(exception);
-  } catch (const std::exception& e) {
-    text = e.what();
-  } catch (...) {
-  }
-  const WideString title = Application != nullptr ? Application->Title() : WideString(u"Error");
-  ::MessageBoxW(nullptr, W(NarrowToWide(text)), W(title), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-}

@@ -22,8 +22,13 @@ struct TSyncRequest {
 
 // Calls the request's method on the main thread, keeping what it raises.
 void CallSynchronizedMethod(TSyncRequest* request);
-// The routine that serves the queue and calls CallSynchronizedMethod.
+// Runs every queued hand-over request, oldest first, through
+// CallSynchronizedMethod; false when there was none.
+bool ServeQueue();
+// ServeQueue's address, where its call of CallSynchronizedMethod is redirected.
 void* ServeQueueRoutine();
+// The oldest queued request, taken off the queue; null when it is empty.
+TSyncRequest* TakeSyncRequest();
 // Runs a thread object's Execute, keeping what escapes it with the thread.
 void RunThreadBody(TThread* thread);
 // Shows an exception that escaped a thread's own handling.

@@ -77,44 +77,23 @@ HANDLE SyncEvent() {
   return event;
 }
 
-// The call of the synchronised method on the main thread. An exception it
-// raises is kept for the waiting thread.
-RAVELIN_INTERCEPTION_POINT void CallSynchronizedMethod(TSyncRequest* request) {
-  try {
-    (request->thread->*request->method)();
-  } catch (...) {
-    request->exception = std::current_exception();
+namespace {
+
+}  // namespace
+
+TSyncRequest* TakeSyncRequest() {
+  std::lock_guard<std::mutex> guard(QueueLock());
+  if (Queue().empty()) {
+    if (gSyncEventSet.exchange(false)) ResetEvent(SyncEvent());
+    return nullptr;
   }
+  TSyncRequest* request = Queue().front();
+  Queue().pop_front();
+  --gQueued;
+  return request;
 }
 
 namespace {
-
-// Runs every queued request, oldest first; false when there was none. The
-// crash reporter redirects its call of CallSynchronizedMethod, so it stays a
-// whole function of its own.
-RAVELIN_INTERCEPTION_POINT bool ServeQueue() {
-  bool ran = false;
-  for (;;) {
-    TSyncRequest* request;
-    {
-      std::lock_guard<std::mutex> guard(QueueLock());
-      if (Queue().empty()) {
-        if (gSyncEventSet.exchange(false)) ResetEvent(SyncEvent());
-        break;
-      }
-      request = Queue().front();
-      Queue().pop_front();
-      --gQueued;
-    }
-    CallSynchronizedMethod(request);
-    // The request lives on the waiting thread's stack: once it is marked
-    // finished it is not touched again.
-    const HANDLE done = request->done;
-    if (request->state.exchange(ssFinished) == ssBlocked) SetEvent(done);
-    ran = true;
-  }
-  return ran;
-}
 
 // After serving, watches a little while for the next request of a worker
 // that hands over line after line; true when one came.
@@ -129,8 +108,6 @@ bool AwaitNextRequest() {
 
 }  // namespace
 
-void* ServeQueueRoutine() { return reinterpret_cast<void*>(&ServeQueue); }
-
 bool CheckSynchronize() {
   if (GetCurrentThreadId() != MainThreadID) return false;
   bool ran = false;
@@ -139,50 +116,6 @@ bool CheckSynchronize() {
     if (!AwaitNextRequest()) break;
   }
   return ran;
-}
-
-// Runs Execute, keeping what escapes it with the thread.
-RAVELIN_INTERCEPTION_POINT void RunThreadBody(TThread* thread) {
-  try {
-    thread->Execute();
-  } catch (...) {
-    thread->FFatalException = std::current_exception();
-  }
-}
-
-// The last chance for an exception that escapes the thread's own handling
-// (the end handler's hand-over): shown, never let out of the thread.
-RAVELIN_INTERCEPTION_POINT void ThreadLastChance(const std::exception_ptr& exception) {
-  try {
-    ShowException(exception);
-  } catch (...) {
-  }
-}
-
-DWORD ThreadProc(TThread* thread) {
-  if (!thread->Terminated()) RunThreadBody(thread);
-  const bool freeThread = thread->FFreeOnTerminate;
-  const DWORD result = thread->FReturnValue;
-  thread->FFinished.store(true);
-  std::exception_ptr endFailure;
-  try {
-    thread->DoTerminate();
-  } catch (...) {
-    endFailure = std::current_exception();
-  }
-  if (freeThread) delete thread;
-  if (endFailure) ThreadLastChance(endFailure);
-  return result;
-}
-
-// Where the operating-system thread starts.
-RAVELIN_INTERCEPTION_POINT unsigned __stdcall ThreadStartEntry(void* parameter) {
-  try {
-    return ThreadProc(static_cast<TThread*>(parameter));
-  } catch (...) {
-    ThreadLastChance(std::current_exception());
-    return 1;
-  }
 }
 
 TThread::TThread(bool createSuspended) {

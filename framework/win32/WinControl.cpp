@@ -9,6 +9,7 @@
 
 #include "framework/win32/Application.h"
 #include "framework/win32/BufferedPaint.h"
+#include "framework/win32/InterceptionPoint.h"
 #include "framework/win32/Menus.h"
 #include "platform/CodePage.h"
 #include "platform/ScopeGuard.h"
@@ -44,7 +45,9 @@ UINT NextControlId() {
 bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL; }
 }  // namespace
 
-LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+// Kept whole: the handing of an escaped exception to the application is a
+// frame of every event report.
+RAVELIN_INTERCEPTION_POINT LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (control == nullptr) {
     if (msg == WM_NCCREATE) {

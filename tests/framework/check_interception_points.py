@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks the framework's last-resort exception routines in a linked image,
 where the crash reporter will patch them: each is one whole function (no
-".cold" part that a patched entry would miss) with room for an entry jump,
+".cold" part that a patched entry would miss, and none in the window
+procedure whose frame every event report shows) with room for an entry jump,
 and the routine whose call is redirected holds that call as a relative call
 before its first return, where decoding from its start finds it.
 
@@ -23,10 +24,24 @@ ENTRY_POINTS = [
     "ThreadLastChance",
     "ThreadStartEntry",
     "CallSynchronizedMethod",
+    "ServeQueue",
 ]
+# Routines not patched but kept whole all the same: a report's frame in them
+# must name the routine itself, not a split-off part of it.
+WHOLE_ROUTINES = ["StdWndProc"]
 # (routine, the routine its redirected call reaches)
-CALL_POINTS = [("(anonymous namespace)::ServeQueue", "CallSynchronizedMethod")]
+CALL_POINTS = [("ServeQueue", "CallSynchronizedMethod")]
 ENTRY_JUMP_SIZE = 5
+
+
+# A part split off a routine that nm cannot demangle (a stdcall routine's
+# "@16.cold"): written as the clone note that demangled names carry.
+SPLIT_SUFFIX = re.compile(r"^(.*?)((?:\.(?:cold|part|isra|constprop)(?:\.\d+)?)+)$")
+
+
+def clone_noted(full):
+    m = SPLIT_SUFFIX.match(full)
+    return "%s [clone %s]" % (m.group(1), m.group(2)) if m else full
 
 
 def plain_name(full):
@@ -50,7 +65,8 @@ def symbols(nm, image):
     for line in out.splitlines():
         parts = line.split(" ", 2)
         if len(parts) == 3 and parts[1] in ("T", "t"):
-            found.setdefault(plain_name(parts[2]), []).append((int(parts[0], 16), parts[2]))
+            full = clone_noted(parts[2])
+            found.setdefault(plain_name(full), []).append((int(parts[0], 16), full))
     return found
 
 
@@ -88,6 +104,9 @@ def main():
         following = [a for a in starts if a > start]
         size = (following[0] - start) if following else 0
         check(name + " has room for an entry jump", size >= ENTRY_JUMP_SIZE, "%d bytes" % size)
+
+    for name in WHOLE_ROUTINES:
+        whole(name)
 
     for name, callee in CALL_POINTS:
         start = whole(name)

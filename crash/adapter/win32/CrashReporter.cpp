@@ -7,6 +7,7 @@
 #include "crash/adapter/win32/FrameworkInterceptions.h"
 #include "crash/adapter/win32/FrameworkThreads.h"
 #include "crash/adapter/win32/LastResortFilters.h"
+#include "crash/adapter/win32/SystemExceptions.h"
 #include "crash/flow/ExceptionFlow.h"
 #include "crash/flow/ExceptionHandlers.h"
 #include "crash/flow/ExceptionHistory.h"
@@ -15,10 +16,12 @@
 #include "crash/flow/win32/EmergencyReserve.h"
 #include "crash/flow/win32/FreezeWatch.h"
 #include "crash/flow/win32/HandleExceptionThread.h"
+#include "crash/flow/win32/HiddenExceptions.h"
 #include "crash/flow/win32/MainThreadWait.h"
 #include "crash/flow/win32/MainThreadWindow.h"
 #include "crash/flow/win32/ReportException.h"
-#include "crash/flow/win32/ThrowRecords.h"
+#include "crash/flow/win32/RequestEvents.h"
+#include "crash/flow/win32/RequestIntake.h"
 #include "crash/flow/win32/Win32FlowEnvironment.h"
 #include "crash/hooks/win32/ThreadCreationHooks.h"
 #include "crash/hooks/win32/ThreadPause.h"
@@ -52,25 +55,14 @@ void ReportFreeze() {
   ReportException(ekFrozenMainThread, nullptr, 0, nullptr, 0, nullptr, cpFreezeWatch, nullptr, 0, 0, true);
 }
 
-// The request as the flow takes it, from the record a reporting thread wrote.
-TExceptionRequest RequestOf(const TExceptionRequestRecord& record) {
-  TExceptionRequest request;
-  request.CompletionEvent = reinterpret_cast<std::uintptr_t>(record.Event);
-  request.ThreadId = record.ThreadId;
-  request.EventKind = static_cast<TEventKind>(record.EventKind & 0xFF);
-  if (record.ExceptionObject != 0) request.Exception = *reinterpret_cast<const std::exception_ptr*>(record.ExceptionObject);
-  request.Address = record.ExceptionAddress;
-  request.CanContinue = (record.CanContinue & 0xFF) != 0;
-  request.StackPointer = record.StackPointer;
-  request.FramePointer = record.FramePointer;
-  request.Context = reinterpret_cast<const void*>(record.Context);
-  request.ContextSize = record.Context != 0 ? sizeof(CONTEXT) : 0;
-  request.ReportTextOut = reinterpret_cast<std::string*>(record.ReportTextOut);
-  request.CatchPoint = static_cast<TCatchPoint>(record.CatchPoint & 0xFF);
-  request.RelatedObject = reinterpret_cast<void*>(record.RelatedObject);
-  request.Package = record.Package;
-  request.PreparedStack = reinterpret_cast<const void*>(record.PreparedStack);
-  return request;
+bool IsQuietAbort(const std::exception_ptr& exception) {
+  try {
+    std::rethrow_exception(exception);
+  } catch (const EAbort&) {
+    return true;
+  } catch (...) {
+  }
+  return false;
 }
 
 class TCrashReporter : public IReportingSide {
@@ -90,15 +82,6 @@ class TCrashReporter : public IReportingSide {
 
   DWORD HandlerThreadId() override { return FHandlerThread.ThreadId(); }
   DWORD MainThreadId() override { return MainThreadID; }
-  bool IsQuietAbort(const std::exception_ptr& exception) override {
-    try {
-      std::rethrow_exception(exception);
-    } catch (const EAbort&) {
-      return true;
-    } catch (...) {
-    }
-    return false;
-  }
   bool MainThreadBusyForHandlers() override {
     return THandlerFiring::MainThreadHandlersRunning() || (FMainWindow && FMainWindow->InCall());
   }
@@ -110,6 +93,8 @@ class TCrashReporter : public IReportingSide {
   void ResumeFreezeWatch() override {
     if (FFreezeWatch) FFreezeWatch->Resume();
   }
+  HANDLE AcquireEvent() override { return FEvents.Acquire(); }
+  void ReleaseEvent(HANDLE event) override { FEvents.Release(event); }
   bool Submit(const TExceptionRequestRecord& record) override { return FHandlerThread.Submit(record); }
   void HandleHere(const TExceptionRequestRecord& record) override { Handle(record); }
   void WaitHandled(HANDLE event) override {
@@ -132,6 +117,7 @@ class TCrashReporter : public IReportingSide {
   std::unique_ptr<TFreezeWatch> FFreezeWatch;
   std::unique_ptr<TWin32FlowEnvironment> FEnvironment;
   std::unique_ptr<TExceptionFlow> FFlow;
+  TRequestEvents FEvents;
   THandleExceptionThread FHandlerThread;
   TFrameworkInterceptions FInterceptions;
   TLastResortFilters FFilters;
@@ -141,7 +127,18 @@ class TCrashReporter : public IReportingSide {
 
 void TCrashReporter::Handle(const TExceptionRequestRecord& record) {
   if (!FFlow || !FEnvironment) return;
-  std::shared_ptr<TIMEException> exception = FFlow->HandleRequest(RequestOf(record), *FEnvironment);
+  TIntakeRules rules;
+  rules.IsQuietAbort = IsQuietAbort;
+  rules.SystemObject = SystemExceptionObject;
+  rules.Memory = &FServices->Memory();
+  TExceptionRequest request;
+  TPreparedStack thrownStack;
+  if (!TakeRequest(record, rules, request, thrownStack)) {
+    // Raised to end an operation quietly: never reported.
+    if ((record.CanContinue & 0xFF) == 0) TerminateProcess(GetCurrentProcess(), 1);
+    return;
+  }
+  std::shared_ptr<TIMEException> exception = FFlow->HandleRequest(request, *FEnvironment);
   FEnvironment->KeepUntilComplete(std::move(exception));
 }
 
@@ -171,11 +168,11 @@ void TCrashReporter::StartInterceptions(TIMESettings& settings) {
     FThreadInfo->RecordThreadName(FHandlerThread.ThreadId(), "-");
   FThreadHooks = std::make_unique<TThreadCreationHooks>(FThreadInfo.get(), ReportThreadFailure, FrameworkThreadStart());
   FThreadHooks->Install();
-  SetThrowStackMemory(&FServices->Memory());
   FFilters.Install();
   if (FFreezeWatch && FThreadInfo) FFreezeWatch->Start(FThreadInfo->FreezeWatchMutex(), FThreadInfo.get());
   FReserve.Reserve();
   SetReportingSide(this);
+  SetHiddenExceptionWatch([] { return TExceptionHandlers::Process().Any(hkHidden); });
 }
 
 bool TCrashReporter::Start() {
@@ -206,6 +203,7 @@ bool TCrashReporter::Start() {
 }
 
 void TCrashReporter::Stop() {
+  SetHiddenExceptionWatch(nullptr);
   SetReportingSide(nullptr);
   FFilters.Uninstall();
   FInterceptions.Uninstall();
@@ -214,7 +212,6 @@ void TCrashReporter::Stop() {
   const bool blocked = ProcessIsBlocked();
   FHandlerThread.Stop(blocked);
   if (FEnvironment) FEnvironment->StopReports();
-  SetThrowStackMemory(nullptr);
   FFlow.reset();
   FEnvironment.reset();
   FFreezeWatch.reset();

@@ -38,12 +38,12 @@ void __attribute__((thiscall)) HandleExceptionHook(TApplication* /*application*/
   Report(std::current_exception(), cpApplicationHandleException, sender, true);
 }
 
-// TApplication::ShowException: the object itself, or the one being caught
-// when that is it.
+// TApplication::ShowException: the object being caught when that is it,
+// else a copy of its own class (not of the base it is seen through).
 void __attribute__((thiscall)) ApplicationShowExceptionHook(TApplication* /*application*/, const Exception* e) {
   std::exception_ptr exception = std::current_exception();
   if (!exception || ThrownObjectOf(exception) != static_cast<const void*>(e))
-    exception = std::make_exception_ptr(*e);
+    exception = e->Clone();
   Report(exception, cpApplicationShowException, nullptr, true);
 }
 

@@ -10,27 +10,25 @@
 
 namespace {
 
+// Made in advance: the terminating thread may have no memory left.
+std::exception_ptr gTermination;
+
 LONG WINAPI UnhandledFilter(EXCEPTION_POINTERS* info) {
-  const std::exception_ptr object = SystemExceptionObject(*info->ExceptionRecord);
-  ReportException(ekException, object ? &object : nullptr,
-                  reinterpret_cast<std::uintptr_t>(info->ExceptionRecord->ExceptionAddress), nullptr, 0, nullptr,
-                  cpSystemException, info->ContextRecord, 0, 0, false);
+  // The handling thread makes the exception object: this thread may have
+  // overflowed its stack or exhausted the heap.
+  ReportSystemException(*info, cpSystemException, false);
   // Handling closes the process; when it could not, the system ends it.
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
 [[noreturn]] void TerminateHandler() {
   std::uintptr_t address = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
-  try {
-    // An exception nobody catches is not unwound: the throwing frames are
-    // still on this stack, and its record places the throw.
-    TThrowRecord thrown;
-    const std::exception_ptr uncaught = std::current_exception();
-    if (uncaught && FindThrowRecord(uncaught, thrown)) address = thrown.Address;
-    const std::exception_ptr object = std::make_exception_ptr(BcbTermination("Abnormal program termination"));
-    ReportException(ekException, &object, address, nullptr, 0, nullptr, cpTerminate, nullptr, 0, 0, false);
-  } catch (...) {
-  }
+  // An exception nobody catches is not unwound: the throwing frames are
+  // still on this stack, and its record places the throw.
+  TThrowRecord thrown;
+  if (FindThrowRecord(ThrowInFlight(), thrown)) address = thrown.Address;
+  ReportException(ekException, gTermination ? &gTermination : nullptr, address, nullptr, 0, nullptr, cpTerminate,
+                  nullptr, 0, 0, false);
   TerminateProcess(GetCurrentProcess(), 3);
   for (;;) Sleep(INFINITE);
 }
@@ -39,6 +37,13 @@ LONG WINAPI UnhandledFilter(EXCEPTION_POINTERS* info) {
 
 void TLastResortFilters::Install() {
   if (FInstalled) return;
+  if (!gTermination) {
+    try {
+      gTermination = std::make_exception_ptr(BcbTermination("Abnormal program termination"));
+    } catch (...) {
+      // Without memory at start-up the termination is reported without an object.
+    }
+  }
   FPreviousFilter = reinterpret_cast<void*>(SetUnhandledExceptionFilter(UnhandledFilter));
   FPreviousTerminate = std::set_terminate(TerminateHandler);
   FInstalled = true;

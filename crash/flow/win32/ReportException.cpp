@@ -2,11 +2,11 @@
 
 #include <atomic>
 
+#include "crash/flow/win32/RaisedException.h"
 #include "crash/flow/win32/RequestRecord.h"
 #include "crash/flow/win32/ThrowRecords.h"
 #include "crash/win32/BlockedProcess.h"
 #include "platform/ScopeGuard.h"
-#include "platform/win32/HandleOwners.h"
 
 namespace {
 
@@ -27,13 +27,13 @@ void ChoosePointers(const CONTEXT* context, std::uintptr_t address, std::uintptr
 }
 
 void Deliver(IReportingSide& side, TExceptionRequestRecord& record) {
-  // Owned, so that the event is closed however the handling ends.
-  const TKernelHandle event(ProcessIsBlocked() ? nullptr : CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!event) {
+  HANDLE event = ProcessIsBlocked() ? nullptr : side.AcquireEvent();
+  if (event == nullptr) {
     side.HandleHere(record);
     return;
   }
-  record.Event = event.Get();
+  const auto release = OnScopeExit([&side, event] { side.ReleaseEvent(event); });
+  record.Event = event;
   side.PauseFreezeWatch();
   const auto resume = OnScopeExit([&side] { side.ResumeFreezeWatch(); });
   if (!side.Submit(record)) {
@@ -41,12 +41,48 @@ void Deliver(IReportingSide& side, TExceptionRequestRecord& record) {
     return;
   }
   try {
-    side.WaitHandled(event.Get());
+    side.WaitHandled(event);
   } catch (...) {
     // The handling thread still reads the request on this stack and sets the
     // event: neither may go away before it is done.
-    WaitForSingleObject(event.Get(), INFINITE);
+    WaitForSingleObject(event, INFINITE);
     throw;
+  }
+}
+
+void Report(TEventKind eventKind, TRaisedException& raised, std::uintptr_t exceptionAddress,
+            std::string* reportTextOut, std::uintptr_t package, void* relatedObject, TCatchPoint catchPoint,
+            const CONTEXT* context, std::uintptr_t framePointer, std::uintptr_t stackPointer, bool canContinue) {
+  IReportingSide* side = gSide.load();
+  if (side == nullptr) return;
+  try {
+    const DWORD self = GetCurrentThreadId();
+    if (self == side->HandlerThreadId()) return;
+    if (self == side->MainThreadId() && side->MainThreadBusyForHandlers()) return;
+    side->ReleaseReserve();
+    const auto restore = OnScopeExit([side] { side->RestoreReserve(); });
+
+    if (!raised.Object && raised.System == nullptr && eventKind != ekFrozenMainThread)
+      raised.Object = std::current_exception();
+    raised.ThrowFramesIntact = raised.Object && ThrowInFlight() == ThrownObjectOf(raised.Object);
+    ChoosePointers(context, exceptionAddress, framePointer, stackPointer);
+
+    TExceptionRequestRecord record{};
+    record.ThreadId = self;
+    record.EventKind = eventKind;
+    record.ExceptionObject = Word(&raised);
+    record.ExceptionAddress = static_cast<std::uint32_t>(exceptionAddress);
+    record.CanContinue = canContinue ? 1 : 0;
+    record.StackPointer = static_cast<std::uint32_t>(stackPointer);
+    record.FramePointer = static_cast<std::uint32_t>(framePointer);
+    record.Context = Word(context);
+    record.ReportTextOut = Word(reportTextOut);
+    record.CatchPoint = catchPoint;
+    record.RelatedObject = Word(relatedObject);
+    record.Package = static_cast<std::uint32_t>(package);
+    Deliver(*side, record);
+  } catch (...) {
+    // The reporter never raises out of itself.
   }
 }
 
@@ -58,45 +94,15 @@ void ReportException(TEventKind eventKind, const std::exception_ptr* exceptionOb
                      std::uintptr_t exceptionAddress, std::string* reportTextOut, std::uintptr_t package,
                      void* relatedObject, TCatchPoint catchPoint, const CONTEXT* context,
                      std::uintptr_t framePointer, std::uintptr_t stackPointer, bool canContinue) {
-  IReportingSide* side = gSide.load();
-  if (side == nullptr) return;
-  try {
-    const DWORD self = GetCurrentThreadId();
-    if (self == side->HandlerThreadId()) return;
-    if (self == side->MainThreadId() && side->MainThreadBusyForHandlers()) return;
-    side->ReleaseReserve();
+  TRaisedException raised;
+  if (exceptionObject != nullptr) raised.Object = *exceptionObject;
+  Report(eventKind, raised, exceptionAddress, reportTextOut, package, relatedObject, catchPoint, context,
+         framePointer, stackPointer, canContinue);
+}
 
-    std::exception_ptr exception = exceptionObject != nullptr ? *exceptionObject : std::exception_ptr();
-    if (!exception && eventKind != ekFrozenMainThread) exception = std::current_exception();
-    TThrowRecord thrown;
-    const bool knownThrow = exception && FindThrowRecord(exception, thrown);
-    if (exceptionAddress == 0 && knownThrow) exceptionAddress = thrown.Address;
-
-    if (exception && side->IsQuietAbort(exception)) {
-      // Raised to end an operation quietly: never reported.
-      if (!canContinue) TerminateProcess(GetCurrentProcess(), 1);
-      side->RestoreReserve();
-      return;
-    }
-    ChoosePointers(context, exceptionAddress, framePointer, stackPointer);
-
-    TExceptionRequestRecord record{};
-    record.ThreadId = self;
-    record.EventKind = eventKind;
-    record.ExceptionObject = exception ? Word(&exception) : 0;
-    record.ExceptionAddress = static_cast<std::uint32_t>(exceptionAddress);
-    record.CanContinue = canContinue ? 1 : 0;
-    record.StackPointer = static_cast<std::uint32_t>(stackPointer);
-    record.FramePointer = static_cast<std::uint32_t>(framePointer);
-    record.Context = Word(context);
-    record.ReportTextOut = Word(reportTextOut);
-    record.CatchPoint = catchPoint;
-    record.RelatedObject = Word(relatedObject);
-    record.Package = static_cast<std::uint32_t>(package);
-    record.PreparedStack = knownThrow && thrown.Stack ? Word(thrown.Stack.get()) : 0;
-    Deliver(*side, record);
-    side->RestoreReserve();
-  } catch (...) {
-    // The reporter never raises out of itself.
-  }
+void ReportSystemException(const EXCEPTION_POINTERS& pointers, TCatchPoint catchPoint, bool canContinue) {
+  TRaisedException raised;
+  raised.System = pointers.ExceptionRecord;
+  Report(ekException, raised, reinterpret_cast<std::uintptr_t>(pointers.ExceptionRecord->ExceptionAddress),
+         nullptr, 0, nullptr, catchPoint, pointers.ContextRecord, 0, 0, canContinue);
 }

@@ -10,7 +10,7 @@ struct TExceptionRequestRecord {
   HANDLE Event;              // set when the request has been handled
   DWORD ThreadId;            // the reporting thread
   DWORD EventKind;           // TEventKind in the low byte
-  std::uint32_t ExceptionObject;  // a std::exception_ptr* of the reporting thread, or 0
+  std::uint32_t ExceptionObject;  // a TRaisedException* of the reporting thread
   std::uint32_t ExceptionAddress;
   DWORD CanContinue;         // low byte
   std::uint32_t StackPointer;
@@ -20,6 +20,6 @@ struct TExceptionRequestRecord {
   DWORD CatchPoint;          // TCatchPoint in the low byte
   std::uint32_t RelatedObject;
   std::uint32_t Package;
-  std::uint32_t PreparedStack;  // the stack captured at the throw, or 0
+  std::uint32_t PreparedStack;  // a stack captured at the raise, or 0
 };
 static_assert(sizeof(TExceptionRequestRecord) == 56, "the request record is fourteen 32-bit words");

@@ -22,12 +22,30 @@ FRAME = re.compile(r"^(?P<address>[0-9a-f]{8}) (?:\+[0-9a-f]+ +)?(?P<module>\S+)
 NAMED = re.compile(r"^(?P<unit>\S+\.\w+) +(?:(?P<line>\d+) +)?(?:(?P<figure>\+-?\d+|\d+) +)?(?P<function>\S.*)$")
 
 
+def without_parameters(name):
+    """A demangled name with "." between its parts and without its last
+    parameter list and a member's qualifiers ("operator()(TMessage&) const"),
+    keeping parentheses inside template arguments and an operator's name,
+    which plain_name drops."""
+    name = re.sub(r"(\s+(const|volatile)\b|\s*&&?)+$", "", name.strip().replace("::", "."))
+    if not name.endswith(")"):
+        return name
+    depth = 0
+    for i in range(len(name) - 1, -1, -1):
+        depth += {")": 1, "(": -1}.get(name[i], 0)
+        if depth == 0:
+            return name[:i]
+    return name
+
+
 def same_function(ours, theirs):
-    """addr2line names a function by its own name, often without its class or
-    namespace, and on this target without one leading underscore and with a
+    """addr2line names a function by its own name (with a member's
+    qualifiers), often without its class or namespace, and on this target without one leading underscore and with a
     stdcall routine's argument size ("@16"); the report by its qualified name,
     and with the compiler's clone suffix for a copy of it."""
     ours = re.sub(r"( \[clone [^\]]*\])+$", "", ours).strip()
+    if "(" in ours and ours == without_parameters(theirs):
+        return True
     theirs = re.sub(r"@\d+$", "", plain_name(theirs) if "(" in theirs or "::" in theirs else theirs.strip())
     if ours == theirs or ours.endswith("." + theirs):
         return True

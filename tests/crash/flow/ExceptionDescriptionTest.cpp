@@ -59,6 +59,15 @@ TEST(ExceptionDescription, AncestorsAreFoundByTheirWholeNames) {
   EXPECT_FALSE(d.InheritsFrom("EStream")) << "names compare whole";
 }
 
+TEST(ExceptionDescription, AFrameworkExceptionCopiedThroughItsBaseKeepsItsClass) {
+  // How a routine that is handed only "const Exception&" passes it on.
+  const ESilentAbort derived("copied");
+  const EFOpenError stream("cannot open");
+  EXPECT_EQ(TExceptionDescription(static_cast<const Exception&>(derived).Clone()).ClassName(), "flowtest::ESilentAbort");
+  EXPECT_EQ(TExceptionDescription(static_cast<const Exception&>(stream).Clone()).ClassName(), "EFOpenError");
+  EXPECT_EQ(TExceptionDescription(static_cast<const Exception&>(stream).Clone()).Message(), "cannot open");
+}
+
 TEST(ExceptionDescription, OtherThrownObjects) {
   struct Case {
     const char* what;

@@ -1,7 +1,8 @@
 // The reporting side's delivery against a made-up reporter: the request's
-// event is closed and the freeze watch resumed however the handling ends,
-// and a wait that fails does not leave while the handling thread still
-// needs the request; a quiet abort is never delivered.
+// event goes back to its pool and the freeze watch is resumed however the
+// handling ends, a wait that fails does not leave while the handling thread
+// still needs the request, and with no event free the request is handled
+// on the reporting thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,7 +15,7 @@
 
 namespace {
 
-enum class TFailure { None, SubmitRefused, HandleHereThrows, WaitThrows };
+enum class TFailure { None, SubmitRefused, HandleHereThrows, WaitThrows, NoEventFree };
 
 class TFakeSide : public IReportingSide {
  public:
@@ -22,12 +23,19 @@ class TFakeSide : public IReportingSide {
 
   DWORD HandlerThreadId() override { return 0; }
   DWORD MainThreadId() override { return 0; }
-  bool IsQuietAbort(const std::exception_ptr&) override { return QuietAbort; }
   bool MainThreadBusyForHandlers() override { return false; }
   void ReleaseReserve() override {}
   void RestoreReserve() override {}
   void PauseFreezeWatch() override { ++Pauses; }
   void ResumeFreezeWatch() override { ++Resumes; }
+  HANDLE AcquireEvent() override {
+    if (FFailure == TFailure::NoEventFree) return nullptr;
+    ++Acquired;
+    return FEvent.Get();
+  }
+  void ReleaseEvent(HANDLE event) override {
+    if (event == FEvent.Get()) ++Released;
+  }
   bool Submit(const TExceptionRequestRecord& record) override {
     ++Delivered;
     Event = record.Event;
@@ -42,6 +50,7 @@ class TFakeSide : public IReportingSide {
   }
   void HandleHere(const TExceptionRequestRecord&) override {
     ++Delivered;
+    ++HandledHere;
     if (FFailure == TFailure::HandleHereThrows) throw std::runtime_error("handling failed");
   }
   void WaitHandled(HANDLE event) override {
@@ -54,8 +63,7 @@ class TFakeSide : public IReportingSide {
   }
   void JoinHandler() { FHandler.reset(); }
 
-  bool QuietAbort = false;
-  int Delivered = 0, Pauses = 0, Resumes = 0;
+  int Delivered = 0, HandledHere = 0, Pauses = 0, Resumes = 0, Acquired = 0, Released = 0;
   HANDLE Event = nullptr;
   TKernelHandle LetHandlerEnd{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::atomic<bool> Returned{false};
@@ -63,6 +71,7 @@ class TFakeSide : public IReportingSide {
 
  private:
   TFailure FFailure;
+  TKernelHandle FEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
   std::unique_ptr<TTestThread> FHandler;
 };
 
@@ -74,12 +83,7 @@ void Report(TFakeSide& side) {
   SetReportingSide(nullptr);
 }
 
-bool Closed(HANDLE handle) {
-  DWORD flags = 0;
-  return !GetHandleInformation(handle, &flags);
-}
-
-TEST(ReportException, TheEventIsClosedAndTheWatchResumedOnEveryPath) {
+TEST(ReportException, TheEventGoesBackAndTheWatchResumesOnEveryPath) {
   const struct {
     const char* what;
     TFailure failure;
@@ -96,19 +100,20 @@ TEST(ReportException, TheEventIsClosedAndTheWatchResumedOnEveryPath) {
     side.JoinHandler();
     EXPECT_GE(side.Delivered, 1);
     ASSERT_NE(side.Event, nullptr);
-    EXPECT_TRUE(Closed(side.Event));
+    EXPECT_EQ(side.Acquired, 1);
+    EXPECT_EQ(side.Released, 1);
     EXPECT_EQ(side.Pauses, 1);
     EXPECT_EQ(side.Resumes, 1);
     EXPECT_FALSE(side.ReturnedBeforeHandled) << "the request left while it was still being handled";
   }
 }
 
-TEST(ReportException, AQuietAbortIsNotDelivered) {
-  TFakeSide side(TFailure::None);
-  side.QuietAbort = true;
+TEST(ReportException, WithNoEventFreeTheRequestIsHandledOnTheReportingThread) {
+  TFakeSide side(TFailure::NoEventFree);
   Report(side);
-  EXPECT_EQ(side.Delivered, 0);
-  EXPECT_EQ(side.Pauses, 0);
+  EXPECT_EQ(side.HandledHere, 1);
+  EXPECT_EQ(side.Delivered, 1);
+  EXPECT_EQ(side.Released, 0);
 }
 
 }  // namespace
