@@ -175,6 +175,25 @@ def with_rows_at_publics(rows, sequences, publics):
     return sorted(rows + extra)
 
 
+def with_rows_at_unlined_publics(rows, sequences, publics, addr2line, image_path):
+    """A function whose first bytes lie in no line sequence at all (the start
+    of a split-off cold part whose first instructions the line table skips)
+    gets a row at its start with the place addr2line gives there, when it
+    gives one; else such code would have no line though addr2line knows it."""
+    import bisect
+    addresses = [r[0] for r in rows]
+    starts = []
+    for start, _ in publics:
+        i = bisect.bisect_left(addresses, start)
+        if i < len(addresses) and addresses[i] == start:
+            continue
+        if not any(s <= start < e for s, e in sequences):
+            starts.append(start)
+    places = outermost_places(addr2line, image_path, starts)
+    extra = [(start,) + places[start] for start in starts if start in places]
+    return sorted(rows + extra)
+
+
 def segments_of(publics, rows, sequences, code_end):
     """A segment per run of code of one source file: a function's code is cut
     where its line rows change file, so that every line row lies in the
@@ -280,6 +299,7 @@ def main():
     # A function's start may lie in a line row of the code before it, but it
     # never lies in the code that was inlined there: its place is its own.
     rows = with_rows_at_publics(rows, sequences, publics)
+    rows = with_rows_at_unlined_publics(rows, sequences, publics, args.addr2line, args.image)
     kept = {s for s, _ in sequences} | {a for a, _ in publics}
     rows = with_outermost_places(rows, kept, args.addr2line, args.image)
     segments = segments_of(publics, rows, sequences, code_end)
