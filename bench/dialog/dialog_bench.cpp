@@ -23,34 +23,16 @@
 #include "crash/ui/dialog/DetailTabs.h"
 #include "crash/ui/dialog/win32/ExceptionBox.h"
 #include "crash/ui/dialog/win32/ExceptionPresenter.h"
+#include "bench/support/ParkedThreads.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
 constexpr int kThreads = 10;
-constexpr int kDepth = 20;
+using parked::kDepth;
 
-volatile int gSink = 0;
-TKernelHandle gRelease;
-volatile LONG gArrived = 0;
 std::atomic<TIMEException*> gException{nullptr};
-
-template <int N>
-__attribute__((noinline)) void Depth() {
-  if constexpr (N == 0) {
-    InterlockedIncrement(&gArrived);
-    WaitForSingleObject(gRelease.Get(), INFINITE);
-  } else {
-    Depth<N - 1>();
-  }
-  gSink = gSink + 1;
-}
-
-DWORD WINAPI Worker(void*) {
-  Depth<kDepth - 1>();
-  return 0;
-}
 
 double Milliseconds(TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -115,10 +97,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::printf("the crash reporter did not start\n");
     return 1;
   }
-  gRelease.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::vector<TKernelHandle> workers;
-  for (int i = 0; i < kThreads; ++i) workers.emplace_back(CreateThread(nullptr, 0, Worker, nullptr, 0, nullptr));
-  while (gArrived < kThreads) Sleep(1);
+  TParkedThreads threads(kThreads);
+  threads.WaitUntilParked();
 
   const TRound cold = Raise();
   const TRound warm = Raise();
@@ -137,8 +117,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::printf("warm visible / sampling: %.1f, target warm visible < 300 ms: %s, visible before complete: %s\n",
               warm.Visible / sampling, warm.Visible < 300 ? "met" : "missed",
               warm.Visible < warm.Complete ? "yes" : "no");
-  SetEvent(gRelease.Get());
-  for (TKernelHandle& w : workers) WaitForSingleObject(w.Get(), INFINITE);
   StopCrashReporter();
   std::fflush(stdout);
   return 0;

@@ -18,42 +18,23 @@
 #include "crash/report/win32/ReportBuild.h"
 #include "crash/stack/win32/Win32StackEnvironment.h"
 #include "crash/win32/Win32SettingsEnvironment.h"
+#include "bench/support/ParkedThreads.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
 
 constexpr int kThreads = 10;
-constexpr int kDepth = 20;
+using parked::kDepth;
 
-volatile int gSink = 0;
-TKernelHandle gRelease;
-volatile LONG gArrived = 0;
 CONTEXT gContext{};
 DWORD gFailingId = 0;
-
-template <int N>
-__attribute__((noinline)) void Depth() {
-  if constexpr (N == 0) {
-    InterlockedIncrement(&gArrived);
-    WaitForSingleObject(gRelease.Get(), INFINITE);
-  } else {
-    Depth<N - 1>();
-  }
-  gSink = gSink + 1;
-}
-
-DWORD WINAPI Worker(void*) {
-  Depth<kDepth - 1>();
-  return 0;
-}
 
 // Stands for the faulting function: its context is the exception's, and it
 // stays in place while the report is made, as a reporting thread waits.
 __attribute__((noinline)) void Failing() {
   RtlCaptureContext(&gContext);
-  InterlockedIncrement(&gArrived);
-  WaitForSingleObject(gRelease.Get(), INFINITE);
-  gSink = gSink + 1;
+  parked::Park();
+  parked::gSink = parked::gSink + 1;
 }
 
 // Some callers below the failing function.
@@ -63,7 +44,7 @@ __attribute__((noinline)) void Callers() {
     Failing();
   else
     Callers<N - 1>();
-  gSink = gSink + 1;
+  parked::gSink = parked::gSink + 1;
 }
 
 DWORD WINAPI FailingBody(void*) {
@@ -123,11 +104,9 @@ TRound Report(TReportServices& services, IMESettings& settings) {
 int main(int argc, char** argv) {
   const std::string option = argc > 1 ? argv[1] : "";
   const bool showSteps = option == "--steps";
-  gRelease.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::vector<TKernelHandle> workers;
-  for (int i = 0; i < kThreads; ++i) workers.emplace_back(CreateThread(nullptr, 0, Worker, nullptr, 0, nullptr));
-  workers.emplace_back(CreateThread(nullptr, 0, FailingBody, nullptr, 0, &gFailingId));
-  while (gArrived < kThreads + 1) Sleep(1);
+  TParkedThreads threads(kThreads);
+  threads.Add(FailingBody, &gFailingId);
+  threads.WaitUntilParked();
   Sleep(50);
 
   SetSettingsMessageBox([](const std::string&, const std::string&) {});
@@ -154,7 +133,5 @@ int main(int argc, char** argv) {
   if (showSteps)
     for (const auto& [name, ms] : warm.Steps) std::printf("  %8.1f ms  %s\n", ms, name.c_str());
   if (option == "--print") std::printf("\n%s\n", warm.Text.c_str());
-  SetEvent(gRelease.Get());
-  for (TKernelHandle& w : workers) WaitForSingleObject(w.Get(), INFINITE);
   return 0;
 }

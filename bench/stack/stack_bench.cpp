@@ -10,32 +10,14 @@
 
 #include "crash/stack/win32/StackTracer.h"
 #include "crash/stack/win32/Win32StackEnvironment.h"
+#include "bench/support/ParkedThreads.h"
 #include "platform/win32/HandleOwners.h"
 
 namespace {
 
 constexpr int kThreads = 10;
-constexpr int kDepth = 20;
+using parked::kDepth;
 
-volatile int gSink = 0;
-TKernelHandle gRelease;
-volatile LONG gArrived = 0;
-
-template <int N>
-__attribute__((noinline)) void Depth() {
-  if constexpr (N == 0) {
-    InterlockedIncrement(&gArrived);
-    WaitForSingleObject(gRelease.Get(), INFINITE);
-  } else {
-    Depth<N - 1>();
-  }
-  gSink = gSink + 1;
-}
-
-DWORD WINAPI Worker(void*) {
-  Depth<kDepth - 1>();
-  return 0;
-}
 
 using TClock = std::chrono::steady_clock;
 double Milliseconds(TClock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -65,17 +47,15 @@ double SampleAll(TThreadSampler& sampler) {
   const auto start = TClock::now();
   std::size_t entries = 0;
   for (DWORD id : ThreadsOfThisProcess()) entries += sampler.Sample(id).Prepared.size();
-  gSink = gSink + static_cast<int>(entries);
+  parked::gSink = parked::gSink + static_cast<int>(entries);
   return Milliseconds(TClock::now() - start);
 }
 
 }  // namespace
 
 int main() {
-  gRelease.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  std::vector<TKernelHandle> workers;
-  for (int i = 0; i < kThreads; ++i) workers.emplace_back(CreateThread(nullptr, 0, Worker, nullptr, 0, nullptr));
-  while (gArrived < kThreads) Sleep(1);
+  TParkedThreads threads(kThreads);
+  threads.WaitUntilParked();
 
   TThreadSampler sampler(SystemStackEnvironment());
   TStackTracer tracer(SystemStackEnvironment());
@@ -90,7 +70,5 @@ int main() {
   std::printf("sampling alone:            %8.1f ms\n", sampling);
   std::printf("warm / sampling: %.1f, cold / warm: %.1f\n", warm.Milliseconds / sampling,
               cold.Milliseconds / warm.Milliseconds);
-  SetEvent(gRelease.Get());
-  for (TKernelHandle& w : workers) WaitForSingleObject(w.Get(), INFINITE);
   return 0;
 }
