@@ -143,6 +143,8 @@ def checks(ravelin, probe_exe, wine_run, folder):
             raise Failure("the run changed the path field")
     finally:
         subprocess.run(["xdotool", "search", "--name", "^Ravelin - ", "windowkill"], capture_output=True)
+        # The pointer goes out of the way of the next program on this display.
+        subprocess.run(["xdotool", "mousemove", "--", "10000", "10000"], capture_output=True)
         try:
             program.wait(timeout=60)
         except subprocess.TimeoutExpired:

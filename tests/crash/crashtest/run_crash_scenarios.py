@@ -261,6 +261,8 @@ def tab_enter_then_tab_click(window, title):
     x, y = after[0] + 100, after[1] + after[3] - 474 + 8
     xdotool("mousemove", x, y, "click", 1)
     time.sleep(1)
+    # The pointer goes out of the way of the next program on this display.
+    xdotool("mousemove", "--", 10000, 10000)
     if again:
         press(again, "Escape")
     return {"reopened taller": after[3] - before[3] >= 474}

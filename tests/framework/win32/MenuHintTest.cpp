@@ -51,6 +51,9 @@ void PressKeys(HWND window, std::initializer_list<WPARAM> keys) {
 class MenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The pointer starts away from the form, wherever an earlier program on
+    // this display left it.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     form = new TForm(Application);
     form->SetClientSize(300, 200);
     control = new TRecordingControl(form, "control", log);
