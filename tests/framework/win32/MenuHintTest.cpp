@@ -77,6 +77,15 @@ class MenuTest : public ::testing::Test {
     PumpFor(20);
   }
   void TearDown() override { delete form; }
+  // What the menu did: the pointer's entering and leaving the controls
+  // depends on where it happens to be on the display, not on the menu.
+  Lines MenuLines() {
+    Lines lines;
+    for (std::string& line : log.Take())
+      if (line.find("MouseEnter") == std::string::npos && line.find("MouseLeave") == std::string::npos)
+        lines.push_back(std::move(line));
+    return lines;
+  }
 
   TCallLog log;
   TForm* form = nullptr;
@@ -98,7 +107,7 @@ TEST_F(MenuTest, TheChosenItemClicksAfterTheMenuIsBuiltFromTheItems) {
   });
   const POINT at = form->ClientToScreen(POINT{20, 20});
   menu->Popup(at.x, at.y);
-  EXPECT_EQ(log.Take(), (Lines{"popup", "clicked Second"}));
+  EXPECT_EQ(MenuLines(), (Lines{"popup", "clicked Second"}));
   EXPECT_EQ(count, 3);
   EXPECT_TRUE(separatorState & MF_SEPARATOR);
   EXPECT_TRUE(secondState & MF_CHECKED);
@@ -112,7 +121,7 @@ TEST_F(MenuTest, EscapeChoosesNothingAndAHiddenItemIsLeftOut) {
     PressKeys(form->Handle(), {VK_ESCAPE});
   });
   menu->Popup(100, 100);
-  EXPECT_EQ(log.Take(), Lines{"popup"});
+  EXPECT_EQ(MenuLines(), Lines{"popup"});
   EXPECT_EQ(count, 2);
 }
 
