@@ -1,4 +1,5 @@
 #include "crash/ui/assistant/win32/AssistantFormWindow.h"
+#include "platform/win32/PlainWindowClass.h"
 
 #include <algorithm>
 
@@ -22,19 +23,6 @@ constexpr int kMinimumWidth = 300;
 // The background of a coloured edit that still holds Continue back.
 constexpr COLORREF kNeedsInputColour = RGB(255, 228, 225);
 
-void RegisterFormClass() {
-  static const ATOM atom = [] {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window on creation
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    windowClass.lpszClassName = TAssistantFormWindow::kClassName;
-    return RegisterClassExA(&windowClass);
-  }();
-  (void)atom;
-}
 
 HFONT MakeFont(int weight) {
   HFONT font = CreateFontA(-11, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
@@ -115,7 +103,7 @@ bool TAssistantFormWindow::TabOutOfMemo(const MSG& message) {
 }
 
 void TAssistantFormWindow::Create(HWND owner) {
-  RegisterFormClass();
+  RegisterPlainWindowClass(TAssistantFormWindow::kClassName, IDC_ARROW);
   FFont.Reset(MakeFont(FW_NORMAL));
   FBoldFont.Reset(MakeFont(FW_BOLD));
   FNeedsInputBrush.Reset(CreateSolidBrush(kNeedsInputColour));

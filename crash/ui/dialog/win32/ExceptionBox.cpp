@@ -1,4 +1,5 @@
 #include "crash/ui/dialog/win32/ExceptionBox.h"
+#include "platform/win32/PlainWindowClass.h"
 
 #include <algorithm>
 
@@ -24,16 +25,6 @@ constexpr int kSimpleTextMaxWidth = 480;
 const char* const kButtonPictures[kDialogButtonCount] = {"MEISEND",     "MEISAVE",    "MEIPRINT", "MEISHOW",
                                                           "MEICONTINUE", "MEIRESTART", "MEICLOSE"};
 
-void RegisterClassOnce() {
-  WNDCLASSA wc{};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kExceptionBoxClass, &wc)) return;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kExceptionBoxClass;
-  RegisterClassA(&wc);
-}
 
 HFONT MakeFont(int height, const char* face, bool fixed) {
   return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -187,7 +178,7 @@ void TExceptionBox::ApplyLayout() {
 }
 
 void TExceptionBox::Create() {
-  RegisterClassOnce();
+  RegisterPlainWindowClass(kExceptionBoxClass, IDC_ARROW);
   CreateFonts();
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (FShowReport ? WS_THICKFRAME : 0);
   const std::string title = FSimpleBox ? WithoutExtension(ModuleFileNameOnly(nullptr))

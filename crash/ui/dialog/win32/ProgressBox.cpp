@@ -1,4 +1,5 @@
 #include "crash/ui/dialog/win32/ProgressBox.h"
+#include "platform/win32/PlainWindowClass.h"
 
 #include <commctrl.h>
 
@@ -12,23 +13,13 @@ namespace {
 const char kClassName[] = "OstrelProgressBox";
 constexpr int kWidth = 360, kHeight = 84;
 
-void RegisterClassOnce() {
-  WNDCLASSA wc{};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), kClassName, &wc)) return;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursor(nullptr, IDC_WAIT);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);
-}
 
 }  // namespace
 
 TProgressBox::TProgressBox(const std::string& title, const char* picture, HWND owner) : FPicture(picture) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  RegisterClassOnce();
+  RegisterPlainWindowClass(kClassName, IDC_WAIT);
   RECT frame{0, 0, kWidth, kHeight};
   const DWORD style = WS_POPUP | WS_CAPTION | WS_BORDER;
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_TOPMOST | WS_EX_DLGMODALFRAME);
